@@ -1,0 +1,67 @@
+#include "core/EventLog.h"
+
+#include "core/Clock.h"
+#include "core/TRunstat.h"
+#include "core/Text.h"
+
+#include <QSaveFile>
+
+namespace {
+TEventLog* g_log = nullptr;
+}
+
+TEventLog::TEventLog(TRunstat* runstat, QObject* parent) : QObject(parent), runstat_(runstat) {
+  g_log = this;
+}
+
+TEventLog::~TEventLog() {
+  if (g_log == this) g_log = nullptr;
+}
+
+TEventLog* TEventLog::Instance() { return g_log; }
+
+QString TEventLog::Stamp(const QString& text) {
+  return qmclock::Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral("> ") +
+         text;
+}
+
+void TEventLog::AddLine(const QString& text) {
+  QString line = Stamp(text);
+  if (lines_.size() >= kMaxLines) lines_.pop_front();
+  lines_.push_back(line);
+  emit lineAdded(line);
+}
+
+void TEventLog::Clear() {
+  lines_.clear();
+  emit cleared();
+}
+
+bool TEventLog::DebugEnabled() const { return runstat_ && runstat_->bDebugLog.load(); }
+
+bool TEventLog::SaveToFile(const QString& path, QString* error) const {
+  QByteArray bytes;
+  for (const QString& line : lines_) {
+    bytes += qmtext::To8Bit(line);
+    bytes += "\r\n";
+  }
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (error) *error = file.errorString();
+    return false;
+  }
+  return true;
+}
+
+bool TEventLog::SaveLastRun() const {
+  const QString folder = runstat_ ? runstat_->sAppDataPath : QString();
+  return SaveToFile(folder + QStringLiteral("lastrun.log"));
+}
+
+void LogMsg(const QString& text) {
+  if (g_log) g_log->AddLine(text);
+}
+
+void LogDebug(const QString& text) {
+  if (g_log && g_log->DebugEnabled()) g_log->AddLine(QStringLiteral("D> ") + text);
+}

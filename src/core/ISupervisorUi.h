@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/TCnx.h"
+
+#include <QString>
+
+class IMonitorWindow;
+class TDTClient;
+
+// What the core asks of the main window. The display layer implements it; tests use fakes.
+class ISupervisorUi {
+ public:
+  virtual ~ISupervisorUi() = default;
+  // Creates the monitor's window, bound to the record; null when none can be made.
+  virtual IMonitorWindow* CreateMonitorWindow(TDTClient* client) = 0;
+  // Destroys the window the record points to.
+  virtual void FreeMonitorWindow(IMonitorWindow* frame) = 0;
+  virtual void UpdateClientTable(bool bForce) = 0;
+  virtual void ClientSelected(const TCtx& ctx) = 0;
+  virtual void ShowOnlineStatus(bool bOnline, const QString& address) = 0;
+  // A tray notification (shown while minimised).
+  virtual void ShowBalloon(const QString& title, const QString& text) = 0;
+  // A modal error message.
+  virtual void ShowError(const QString& text) = 0;
+};
+
+// Does nothing: the core runs headless with it.
+class TNullSupervisorUi : public ISupervisorUi {
+ public:
+  IMonitorWindow* CreateMonitorWindow(TDTClient*) override { return nullptr; }
+  void FreeMonitorWindow(IMonitorWindow*) override {}
+  void UpdateClientTable(bool) override {}
+  void ClientSelected(const TCtx&) override {}
+  void ShowOnlineStatus(bool, const QString&) override {}
+  void ShowBalloon(const QString&, const QString&) override {}
+  void ShowError(const QString&) override {}
+};

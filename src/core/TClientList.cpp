@@ -1,0 +1,71 @@
+#include "core/TClientList.h"
+
+#include "core/EventLog.h"
+
+TClientList::TClientList() { LogDebug(QStringLiteral("TDTClientList.Create()")); }
+
+TClientList::~TClientList() { UnlockList(); }
+
+void TClientList::LockList() {
+  if (listLocked_) return;
+  lock_.lock();
+  listLocked_ = &tlClients;
+}
+
+void TClientList::UnlockList() {
+  if (!listLocked_) return;
+  listLocked_ = nullptr;
+  lock_.unlock();
+}
+
+int TClientList::Count() const { return listLocked_ ? static_cast<int>(listLocked_->size()) : 0; }
+
+TDTClient* TClientList::GetClient(int iClient) const {
+  if (!listLocked_ || iClient < 0 || iClient >= Count()) return nullptr;
+  return (*listLocked_)[static_cast<std::size_t>(iClient)].get();
+}
+
+namespace {
+template <class Match>
+TDTClient* LastMatch(const std::vector<std::unique_ptr<TDTClient>>* list, Match match) {
+  if (!list) return nullptr;
+  for (auto it = list->rbegin(); it != list->rend(); ++it)
+    if (match(**it)) return it->get();
+  return nullptr;
+}
+}  // namespace
+
+TDTClient* TClientList::GetClientFromCtx(const TCtx& ctx) const {
+  return LastMatch(listLocked_, [&](const TDTClient& c) { return c.ctx == ctx; });
+}
+
+TDTClient* TClientList::GetClientFromID(const QString& sID) const {
+  return LastMatch(listLocked_, [&](const TDTClient& c) { return c.sID == sID; });
+}
+
+TDTClient* TClientList::GetClientFromIPAdx(const QString& sAdx) const {
+  return LastMatch(listLocked_, [&](const TDTClient& c) { return c.ipadx == sAdx; });
+}
+
+TDTClient* TClientList::AddClient() {
+  LogDebug(QStringLiteral("TDTClientList.AddClient()"));
+  if (!listLocked_) return nullptr;
+  try {
+    listLocked_->push_back(std::make_unique<TDTClient>());
+  } catch (const std::exception&) {
+    LogMsg(QStringLiteral("Failed to create new TDTClient"));
+    return nullptr;
+  }
+  return listLocked_->back().get();
+}
+
+void TClientList::DeleteClient(TDTClient* client) {
+  LogDebug(QStringLiteral("TDTClientList.DeleteClient(): ") + (client ? client->sID : QString()));
+  if (!listLocked_) return;
+  for (auto it = listLocked_->begin(); it != listLocked_->end(); ++it) {
+    if (it->get() == client) {
+      listLocked_->erase(it);
+      return;
+    }
+  }
+}

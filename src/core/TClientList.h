@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/TDTClient.h"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Every monitor record, in order of creation. The hold is single-level: LockList inside a held
+// bracket does nothing and UnlockList always releases, so a deletion during a walk ends the walk.
+class TClientList {
+ public:
+  TClientList();
+  ~TClientList();
+
+  void LockList();
+  void UnlockList();
+  bool Held() const { return listLocked_ != nullptr; }
+  int Count() const;
+  TDTClient* GetClient(int iClient) const;
+  TDTClient* GetClientFromCtx(const TCtx& ctx) const;
+  TDTClient* GetClientFromID(const QString& sID) const;
+  TDTClient* GetClientFromIPAdx(const QString& sAdx) const;
+  TDTClient* AddClient();
+  void DeleteClient(TDTClient* client);
+
+ private:
+  std::mutex lock_;
+  std::vector<std::unique_ptr<TDTClient>> tlClients;
+  std::vector<std::unique_ptr<TDTClient>>* listLocked_ = nullptr;
+};
+
+// Holds the list for a scope (released early by a nested bracket, as the list's rule says).
+class TClientListHold {
+ public:
+  explicit TClientListHold(TClientList& list) : list_(list) { list_.LockList(); }
+  ~TClientListHold() { list_.UnlockList(); }
+  TClientListHold(const TClientListHold&) = delete;
+  TClientListHold& operator=(const TClientListHold&) = delete;
+
+ private:
+  TClientList& list_;
+};

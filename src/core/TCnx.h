@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <asio/ip/tcp.hpp>
+
+#include <atomic>
+#include <memory>
+#include <shared_mutex>
+
+// One open TCP connection of a monitor. Records, windows and dialogs are bound to it; it stays a
+// valid object after the socket has closed, so a stale reference is harmless.
+class TCnx {
+ public:
+  TCnx(asio::ip::tcp::socket socket, quint64 number);
+  ~TCnx();
+  TCnx(const TCnx&) = delete;
+  TCnx& operator=(const TCnx&) = delete;
+
+  // Identifies the connection in log lines.
+  quint64 Number() const { return number_; }
+  // Dotted IPv4 address of the peer; "?.?.?.?" when it could not be read.
+  const QString& PeerAddress() const { return peer_; }
+  bool IsOpen() const { return open_.load(); }
+  // Ends the connection in both directions; its reader then reports it closed. Any thread.
+  void Close();
+
+  // Server side only.
+  // Writes all bytes, waiting at most timeoutMs for a peer that does not read.
+  bool Write(const QByteArray& bytes, int timeoutMs);
+  // Blocking read of whatever arrives; 0 at the end of the connection or on an error.
+  std::size_t Read(char* buffer, std::size_t size);
+  // Called by the reader when it is done: no write or close touches the socket after it.
+  void Release();
+
+ private:
+  asio::ip::tcp::socket socket_;
+  const quint64 number_;
+  QString peer_;
+  std::atomic<bool> open_{true};
+  // Shared by writers and Close(), exclusive for releasing the socket.
+  std::shared_mutex socketLock_;
+  bool released_ = false;
+};
+
+using TCtx = std::shared_ptr<TCnx>;
+
+// " : ctx=" and the connection number, as log lines print a connection.
+QString CtxSuffix(const TCtx& ctx);

@@ -1,0 +1,74 @@
+#include "core/TDTClient.h"
+
+#include "core/EventLog.h"
+#include "core/Globals.h"
+#include "core/IMonitorWindow.h"
+#include "core/IniFile.h"
+#include "core/TCfg.h"
+
+#include <QDir>
+
+TDTClient::TDTClient() { LogDebug(QStringLiteral("TDTClient.Create()")); }
+
+void TDTClient::Connect() {
+  LogDebug(QStringLiteral("TDTClient.Connect(): ") + sID);
+  bConnected = true;
+  bPinged = false;
+}
+
+void TDTClient::Disconnect() {
+  LogDebug(QStringLiteral("TDTClient.Disconnect(): ") + sID);
+  if (ctx) {
+    ctx->Close();
+    ctx.reset();
+  }
+  bConnected = false;
+}
+
+QString TDTClient::Folder() const {
+  TCfg* cfg = qmglobals::Cfg();
+  return cfg ? cfg->DataPath() + sID : QString();
+}
+
+void TDTClient::SaveTermInfo() {
+  const QString folder = Folder();
+  if (folder.isEmpty() || !QDir().mkpath(folder)) return;
+  IniFile ini(folder + QStringLiteral("/term.cfg"));
+  ini.WriteString(QStringLiteral("head"), QStringLiteral("id"), sID);
+  ini.WriteString(QStringLiteral("head"), QStringLiteral("name"), sName);
+  ini.WriteString(QStringLiteral("head"), QStringLiteral("type"), sType);
+}
+
+void TDTClient::SignalStrength(int nSignal) {
+  if (frame) frame->SignalStrength(nSignal);
+}
+
+void TDTClient::ProcessBuf() {
+  if (!bConnected) return;
+  if (flLedLev > 0) {
+    LogDebug(QStringLiteral("TDTClient.ProcessBuf(): ") + sID);
+    if (frame) frame->LedLevel(flLedLev, nLEDMin, nLEDMax, nTrig1, nTrig2);
+  }
+  flLedLev = -1;
+  if (flLeq1s > 0 && frame) frame->Leq1s(flLeq1s, nLEDMin, nLEDMax, nTrig1, nTrig2);
+  flLeq1s = -1;
+}
+
+void TDTClient::ShowLeds() {
+  LogDebug(QStringLiteral("TDTClient.ShowLeds(): ") + sID);
+  if (!frame) return;
+  frame->ShowPanels();
+  frame->Reposition();
+}
+
+void TDTClient::UpdateLeqBuf(const QString& sCsBuf) {
+  LogDebug(QStringLiteral("TDTClient.UpdateLeqBuf()"));
+  if (frame) frame->UpdateLeqBuf(sCsBuf);
+}
+
+QString ReadTermInfo(const QString& folderName, const QString& key) {
+  TCfg* cfg = qmglobals::Cfg();
+  if (!cfg) return {};
+  return IniFile(cfg->DataPath() + folderName + QStringLiteral("/term.cfg"))
+      .ReadString(QStringLiteral("head"), key, QString());
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/TCnx.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class IMonitorWindow;
+
+// The record of one monitor connection, from its opening to its closing.
+class TDTClient {
+ public:
+  TDTClient();
+  TDTClient(const TDTClient&) = delete;
+  TDTClient& operator=(const TDTClient&) = delete;
+
+  void Connect();
+  bool Connected() const { return ctx != nullptr && bConnected; }
+  void Disconnect();
+  // The monitor's folder: the data path with the ID appended as text.
+  QString Folder() const;
+  void SaveTermInfo();
+  void SignalStrength(int nSignal);
+  void ProcessBuf();
+  void ShowLeds();
+  void UpdateLeqBuf(const QString& sCsBuf);
+
+  bool bConnected = false;
+  int iPeriod = 0;
+  bool bPerDownload = false;
+  bool bAlmDownload = false;
+  bool bCalDownload = false;
+  bool bPrfDownload = false;
+  QStringList slPerFile;
+  QStringList slAlmFile;
+  QStringList slCalFile;
+  QStringList slPrfFile;
+  QString sPerFile;
+  QString sAlmFile;
+  QString sCalFile;
+  QString sPrfFile;
+  QString sType;
+  TCtx ctx;
+  int nCnxTimeout = 30;
+  QString ipadx;
+  bool bPinged = false;
+  int nPingMissCount = 0;
+  QString sID;
+  QString sName;
+  QString sDeviceUID;
+  QString sModules;
+  double flLedLev = 0;
+  double flLeq1s = 0;
+  int nLEDMin = 20;
+  int nLEDMax = 120;
+  int nTrig1 = 0;
+  int nTrig2 = 0;
+  IMonitorWindow* frame = nullptr;
+  std::vector<QDateTime> adtAlarms;
+  int nLastAlmCount = 0;
+};
+
+// Reads a key of the [head] section of a monitor folder's term.cfg; empty when missing.
+QString ReadTermInfo(const QString& folderName, const QString& key);

@@ -1,0 +1,116 @@
+#include "core/TSupervisor.h"
+
+#include "core/Globals.h"
+#include "platform/AppPaths.h"
+#include "platform/LocalAddress.h"
+
+namespace {
+bool HandledAnyway(TDTClient&, const QStringList&) { return true; }
+}  // namespace
+
+TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
+    : QObject(parent), ui_(ui ? ui : &nullUi_), watchIp_(options.watchIp) {
+  if (!options.env.showError)
+    options.env.showError = [this](const QString& text) { ui_->ShowError(text); };
+  const QString appData = options.env.appDataFolder;
+  const QString programFolder = options.env.programFolder;
+  cfg_ = std::make_unique<TCfg>(std::move(options.env));
+  qmglobals::SetCfg(cfg_.get());
+  runstat_ = std::make_unique<TRunstat>(options.args, programFolder, appData);
+  qmglobals::SetRunstat(runstat_.get());
+  runstat_->bRTLiveOnMin = cfg_->RTLive();
+  runstat_->bHistoryOnMin = cfg_->History();
+  log_ = std::make_unique<TEventLog>(runstat_.get());
+
+  onAlarms = onAlarm = onGetSettings = onSetSettings = HandledAnyway;
+  onPer = onAlm = onCal = onPrf = HandledAnyway;
+
+  timerUpdate.setInterval(100);
+  timerPing.setInterval(10000);
+  timerAlarms.setInterval(1000);
+  timerDownloads.setInterval(300000);
+  connect(&timerUpdate, &QTimer::timeout, this, &TSupervisor::UpdateClients);
+  connect(&timerPing, &QTimer::timeout, this, &TSupervisor::timerPingTimer);
+  connect(&timerAlarms, &QTimer::timeout, this, [this] {
+    if (onAlarmsTimer) onAlarmsTimer();
+  });
+  connect(&timerDownloads, &QTimer::timeout, this, [this] {
+    if (onDownloadsTimer) onDownloadsTimer();
+  });
+}
+
+TSupervisor::~TSupervisor() {
+  server_.reset();
+  if (qmglobals::Cfg() == cfg_.get()) qmglobals::SetCfg(nullptr);
+  if (qmglobals::Runstat() == runstat_.get()) qmglobals::SetRunstat(nullptr);
+}
+
+void TSupervisor::LogStartup() {
+  LogMsg(qmplatform::ExecutablePath());
+  LogMsg(runstat_->sAppDataPath);
+  LogMsg(cfg_->DataPath());
+  LogMsg(QStringLiteral("Quietmark-SV v1.3.1"));
+}
+
+void TSupervisor::Start() {
+  clients_ = std::make_unique<TClientList>();
+  StartServer();
+  timerUpdate.start();
+  timerPing.start();
+  timerAlarms.start();
+  timerDownloads.start();
+  if (watchIp_) {
+    ipWatcher_ = std::make_unique<qmplatform::IpWatcher>();
+    connect(ipWatcher_.get(), &qmplatform::IpWatcher::statusChanged, this,
+            [this](bool online, const QString& address) {
+              LogMsg(online ? QStringLiteral("Online: ") + address : QStringLiteral("Offline"));
+              ui_->ShowOnlineStatus(online, address);
+            });
+  }
+}
+
+void TSupervisor::Shutdown() {
+  LogDebug(QStringLiteral("TFormMain.FormDestroy()"));
+  timerUpdate.stop();
+  timerPing.stop();
+  ipWatcher_.reset();
+  StopServer();
+}
+
+void TSupervisor::StartServer() {
+  LogDebug(QStringLiteral("TFormMain.StartServer()"));
+  server_ = std::make_unique<TThreadServer>(this, cfg_->Port(), &runstat_->bDebugLog);
+}
+
+void TSupervisor::StopServer() {
+  LogMsg(QStringLiteral("StopServer()"));
+  if (!server_) return;
+  if (clients_) {
+    TClientListHold hold(*clients_);
+    for (int i = 0; i < clients_->Count(); ++i) clients_->GetClient(i)->Disconnect();
+  }
+  server_.reset();
+}
+
+bool TSupervisor::Send(const TCtx& ctx, const QString& line) {
+  return server_ ? server_->Send(ctx, line) : false;
+}
+
+void TSupervisor::UpdateClients() {
+  if (!clients_) return;
+  {
+    TClientListHold hold(*clients_);
+    for (int i = 0; i < clients_->Count(); ++i) {
+      TDTClient* client = clients_->GetClient(i);
+      if (!client) break;
+      if (client->Connected()) {
+        client->ProcessBuf();
+      } else if (--client->nCnxTimeout <= 0) {
+        LogMsg(client->ipadx + QStringLiteral(": no response to connection request"));
+        const TCtx ctx = client->ctx;  // the record goes with the call
+        DeleteConnection(ctx);
+      }
+    }
+  }
+  ui_->UpdateClientTable(false);
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "core/EventLog.h"
+#include "core/ISupervisorUi.h"
+#include "core/TCfg.h"
+#include "core/TClientList.h"
+#include "core/TRunstat.h"
+#include "core/TThreadServer.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace qmplatform {
+class IpWatcher;
+}
+
+// The core of the program: settings, run-time status, log, monitor records, server, the main
+// timers, and the handling of connections and received lines. Lives on the interface thread.
+class TSupervisor : public QObject, public IServerHost {
+  Q_OBJECT
+ public:
+  // A handler of a received line: the record and the fields; true when the line was handled.
+  using Handler = std::function<bool(TDTClient&, const QStringList&)>;
+
+  struct Options {
+    QStringList args;  // whole command line, program path first
+    TCfg::Env env;
+    bool watchIp = true;
+  };
+
+  // Creates the settings, the run-time status and the log, in that order.
+  TSupervisor(ISupervisorUi* ui, Options options, QObject* parent = nullptr);
+  ~TSupervisor() override;
+
+  TCfg& Cfg() { return *cfg_; }
+  TRunstat& Runstat() { return *runstat_; }
+  TEventLog& Log() { return *log_; }
+  TClientList& Clients() { return *clients_; }
+  TThreadServer* Server() { return server_.get(); }
+  ISupervisorUi& Ui() { return *ui_; }
+  void SetUi(ISupervisorUi* ui) { ui_ = ui ? ui : &nullUi_; }
+
+  // The start-up log lines, the monitor list, the server and the timers.
+  void LogStartup();
+  void Start();
+  // Timers off, server stopped, log saved to lastrun.log.
+  void Shutdown();
+
+  void StartServer();
+  void StopServer();
+  bool Send(const TCtx& ctx, const QString& line);
+  int CnxCount() const { return server_ ? server_->CnxCount() : 0; }
+
+  // Server hand-overs.
+  void NewConnection(const TCtx& ctx) override;
+  void DeleteConnection(const TCtx& ctx) override;
+  void ServerRx(const TCtx& ctx, const QString& line) override;
+  void Log(const QString& text) override { LogMsg(text); }
+  void Debug(const QString& text) override { LogDebug(text); }
+
+  void ProcessCmd(TDTClient& client, const QString& line);
+  bool ConnectNs(TDTClient& client, const QString& sType, const QString& sID, const QString& sName,
+                 const QString& sDeviceUID, const QString& sModules);
+  bool ProcessPong(TDTClient& client, const QStringList& fields);
+  static bool ValidMonitorId(const QString& id);
+  void AddToClientListCsv(const QString& id);
+
+  void UpdateClients();
+  void timerPingTimer();
+  void SyncClock(TDTClient& client);
+
+  // Live streams.
+  void ChangeClientRate(TDTClient& client);
+  void ChangeHistoryRate(TDTClient& client);
+  void ChangeClientRates();
+  void ChangeHistoryRates();
+  bool LiveRx(TDTClient& client, const QStringList& fields);
+  bool Live1sRx(TDTClient& client, const QStringList& fields);
+  bool LeqBufRx(TDTClient& client, const QStringList& fields);
+  // Pause and resume of both streams while the main window is minimised.
+  void PauseStreams(TRunstat::TWindowState state);
+  void ResumeStreams();
+  // Shows the stream switches (main window) and applies them to every monitor.
+  std::function<void()> showLiveState;
+  std::function<void()> showHistoryState;
+
+  // Handlers other parts install; each reports the line handled until then.
+  Handler onAlarms, onAlarm, onGetSettings, onSetSettings, onPer, onAlm, onCal, onPrf;
+  // Called for an accepted monitor after the stream requests: starts its downloads.
+  std::function<void(TDTClient&)> onConnected;
+  // Called before a record and its window go.
+  std::function<void(TDTClient&)> onDeleting;
+  // Work of the alarm and download timers.
+  std::function<void()> onAlarmsTimer;
+  std::function<void()> onDownloadsTimer;
+
+  QTimer timerUpdate;
+  QTimer timerPing;
+  QTimer timerAlarms;
+  QTimer timerDownloads;
+
+ private:
+  void ShowLiveStateAndApply();
+  void ShowHistoryStateAndApply();
+
+  TNullSupervisorUi nullUi_;
+  ISupervisorUi* ui_;
+  std::unique_ptr<TCfg> cfg_;
+  std::unique_ptr<TRunstat> runstat_;
+  std::unique_ptr<TEventLog> log_;
+  std::unique_ptr<TClientList> clients_;
+  std::unique_ptr<TThreadServer> server_;
+  std::unique_ptr<qmplatform::IpWatcher> ipWatcher_;
+  bool watchIp_;
+};

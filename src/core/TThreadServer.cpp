@@ -1,0 +1,302 @@
+#include "core/TThreadServer.h"
+
+#include "core/Text.h"
+
+#include <QEventLoop>
+#include <QThread>
+
+#include <asio/io_context.hpp>
+#include <asio/ip/tcp.hpp>
+
+#include <sys/socket.h>
+
+#include <string>
+
+class Listener {
+ public:
+  asio::io_context io;
+  asio::ip::tcp::acceptor acceptor{io};
+};
+
+namespace {
+const QString kReadTerminated =
+    QStringLiteral("TThreadServer.idserverExecute(): Read terminated, buffer emptied");
+}
+
+TThreadServer::TThreadServer(IServerHost* host, int port, const std::atomic<bool>* debugLog)
+    : host_(host),
+      port_(static_cast<quint16>(port & 0xFFFF)),
+      debugLog_(debugLog),
+      uiContext_(new QObject),
+      listener_(std::make_unique<Listener>()) {
+  thread_ = QThread::create([this] { Execute(); });
+  thread_->setObjectName(QStringLiteral("thserver"));
+  thread_->start();
+}
+
+TThreadServer::~TThreadServer() {
+  stop_ = true;
+  {
+    // Keep serving hand-overs: readers blocked in one must finish before the listener can end.
+    QEventLoop loop;
+    QObject::connect(thread_, &QThread::finished, &loop, &QEventLoop::quit);
+    if (!thread_->isFinished()) loop.exec();
+  }
+  thread_->wait();
+  delete thread_;
+  delete uiContext_;
+}
+
+template <class F>
+void TThreadServer::Sync(F&& drain) {
+  if (QThread::currentThread() == uiContext_->thread()) {
+    drain();
+    return;
+  }
+  QMetaObject::invokeMethod(uiContext_, std::forward<F>(drain), Qt::BlockingQueuedConnection);
+}
+
+void TThreadServer::QueueLog(const TCtx* ctx, const QString& text) {
+  {
+    std::lock_guard lock(logLock_);
+    tlLog.push_back(ctx ? text + CtxSuffix(*ctx) : text);
+  }
+  SyncLog();
+}
+
+void TThreadServer::QueueDebug(const TCtx* ctx, const QString& text) {
+  if (!debugLog_ || !debugLog_->load()) return;
+  {
+    std::lock_guard lock(debugLock_);
+    tlDebug.push_back(ctx ? text + CtxSuffix(*ctx) : text);
+  }
+  SyncDebug();
+}
+
+// Each drain takes the whole queue under its lock and works on it without the lock.
+template <class T>
+static std::vector<T> TakeAll(std::mutex& lock, std::vector<T>& queue) {
+  std::lock_guard guard(lock);
+  std::vector<T> taken;
+  taken.swap(queue);
+  return taken;
+}
+
+void TThreadServer::SyncNewCnx() {
+  Sync([this] {
+    host_->Debug(QStringLiteral("TThreadServer.SyncNewCnx"));
+    for (const TCtx& ctx : TakeAll(newLock_, tlNewCtx))
+      if (ctx) host_->NewConnection(ctx);
+  });
+}
+
+void TThreadServer::SyncDeleteCnx() {
+  Sync([this] {
+    host_->Debug(QStringLiteral("TThreadServer.SyncDeleteCnx"));
+    for (const TCtx& ctx : TakeAll(deleteLock_, tlDeleteCtx))
+      if (ctx) host_->DeleteConnection(ctx);
+  });
+}
+
+void TThreadServer::SyncNewRx() {
+  Sync([this] {
+    host_->Debug(QStringLiteral("TThreadServer.SyncNewRx()"));
+    for (const TTxCmd& rx : TakeAll(rxLock_, tlRxBuf)) host_->ServerRx(rx.ctx, rx.sCmd);
+  });
+}
+
+void TThreadServer::SyncLog() {
+  Sync([this] {
+    for (const QString& text : TakeAll(logLock_, tlLog)) host_->Log(text);
+  });
+}
+
+void TThreadServer::SyncDebug() {
+  Sync([this] {
+    for (const QString& text : TakeAll(debugLock_, tlDebug)) host_->Debug(text);
+  });
+}
+
+bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
+  QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + sTx);
+  if (!ctx) return false;
+  {
+    std::lock_guard lock(txLock_);
+    if (tlTxBuf.size() < kMaxTx) {
+      tlTxBuf.push_back({sTx, ctx});
+      return true;
+    }
+  }
+  QueueLog(&ctx, QStringLiteral("TThreadServer.Send(): TX buffer full or ctx == 0"));
+  return false;
+}
+
+void TThreadServer::Execute() {
+  auto& acceptor = listener_->acceptor;
+  asio::error_code ec;
+  const asio::ip::tcp::endpoint endpoint(asio::ip::address_v4::any(), port_);
+  acceptor.open(endpoint.protocol(), ec);
+  if (!ec) acceptor.set_option(asio::ip::tcp::acceptor::reuse_address(true), ec);
+  if (!ec) acceptor.bind(endpoint, ec);
+  if (!ec) acceptor.listen(asio::socket_base::max_listen_connections, ec);
+  if (ec) {
+    // Without this line a port in use would leave no trace at all.
+    QueueLog(nullptr, QStringLiteral("Failed to listen on port %1: %2")
+                          .arg(port_)
+                          .arg(QString::fromStdString(ec.message())));
+    return;
+  }
+  boundPort_ = acceptor.local_endpoint(ec).port();
+  QueueLog(nullptr, QStringLiteral("Listening on port ") + QString::number(boundPort_.load()));
+  listenThread_ = std::thread([this] { ListenLoop(); });
+
+  while (!stop_) {
+    SendBuf();
+    ReapReaders(false);
+    QThread::msleep(100);
+  }
+  SendBuf();
+
+  ::shutdown(acceptor.native_handle(), SHUT_RDWR);
+  listenThread_.join();
+  acceptor.close(ec);
+  {
+    std::lock_guard lock(readersLock_);
+    for (const Reader& r : readers_) r.ctx->Close();
+  }
+  ReapReaders(true);
+  std::lock_guard lock(txLock_);
+  tlTxBuf.clear();
+}
+
+void TThreadServer::ListenLoop() {
+  auto& acceptor = listener_->acceptor;
+  while (!stop_) {
+    asio::error_code ec;
+    asio::ip::tcp::socket socket = acceptor.accept(ec);
+    if (ec) {
+      if (stop_) break;
+      // Out of descriptors or a peer that gave up while queued: wait a little and go on.
+      if (ec != asio::error::connection_aborted) QThread::msleep(50);
+      continue;
+    }
+    auto ctx = std::make_shared<TCnx>(std::move(socket), nextNumber_++);
+    ++cnxCount_;
+    QThread* thread = QThread::create([this, ctx] { ReaderBody(ctx); });
+    thread->setStackSize(kReaderStack);
+    {
+      std::lock_guard lock(readersLock_);
+      readers_.push_back({ctx, thread});
+    }
+    thread->start();
+  }
+}
+
+void TThreadServer::ReapReaders(bool all) {
+  std::vector<Reader> done;
+  {
+    std::lock_guard lock(readersLock_);
+    for (auto it = readers_.begin(); it != readers_.end();) {
+      if (all || it->thread->isFinished()) {
+        done.push_back(*it);
+        it = readers_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  for (const Reader& r : done) {
+    r.thread->wait();
+    delete r.thread;
+  }
+}
+
+void TThreadServer::ReaderBody(const TCtx& ctx) {
+  QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverConnect()"));
+  {
+    std::lock_guard lock(newLock_);
+    tlNewCtx.push_back(ctx);
+  }
+  SyncNewCnx();
+
+  std::string pending;
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    const std::size_t n = ctx->Read(buffer.data(), buffer.size());
+    if (n == 0) {
+      QueueLog(&ctx, kReadTerminated);
+      break;
+    }
+    bool handOver = false;
+    std::size_t start = 0;
+    const char* data = buffer.data();
+    for (std::size_t i = 0; i < n; ++i) {
+      if (data[i] != '\n') continue;
+      std::size_t size = pending.size() + (i - start);
+      if (size > static_cast<std::size_t>(kMaxLine)) {
+        // An over-long line: everything buffered goes, the connection stays.
+        pending.clear();
+        start = n;
+        QueueLog(&ctx, kReadTerminated);
+        break;
+      }
+      pending.append(data + start, i - start);
+      start = i + 1;
+      if (!pending.empty() && pending.back() == '\r') pending.pop_back();
+      if (pending.empty()) continue;
+      const QString line =
+          qmtext::FromAscii(pending.data(), static_cast<qsizetype>(pending.size()));
+      pending.clear();
+      QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
+      bool full = false;
+      {
+        std::lock_guard lock(rxLock_);
+        full = tlRxBuf.size() >= kMaxRx;
+        if (!full) tlRxBuf.push_back({line, ctx});
+      }
+      if (full) {
+        // Hand over what is queued and try once more before the line is dropped.
+        SyncNewRx();
+        std::lock_guard lock(rxLock_);
+        full = tlRxBuf.size() >= kMaxRx;
+        if (!full) tlRxBuf.push_back({line, ctx});
+      }
+      if (full) QueueLog(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX BUFFER FULL"));
+      handOver = true;
+    }
+    if (start < n) pending.append(data + start, n - start);
+    if (pending.size() > static_cast<std::size_t>(kMaxLine)) {
+      pending.clear();
+      QueueLog(&ctx, kReadTerminated);
+    }
+    if (handOver) SyncNewRx();
+  }
+
+  ctx->Release();
+  --cnxCount_;
+  QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverDisconnect()"));
+  {
+    std::lock_guard lock(deleteLock_);
+    tlDeleteCtx.push_back(ctx);
+  }
+  SyncDeleteCnx();
+}
+
+void TThreadServer::SendBuf() {
+  std::vector<TTxCmd> batch = TakeAll(txLock_, tlTxBuf);
+  std::vector<TCnx*> failed;
+  for (const TTxCmd& tx : batch) {
+    if (!tx.ctx->IsOpen()) continue;
+    if (std::find(failed.begin(), failed.end(), tx.ctx.get()) != failed.end()) continue;
+    QueueDebug(&tx.ctx, QStringLiteral("TThreadServer.SendBuf(): ") + tx.sCmd);
+    QByteArray bytes = qmtext::ToAscii(tx.sCmd);
+    bytes += "\r\n";
+    if (!tx.ctx->Write(bytes, kWriteTimeoutMs)) {
+      // A peer that stopped reading (or broke) loses its connection; the other monitors' lines
+      // in this batch still go out.
+      QueueLog(nullptr, QStringLiteral("TThreadServer.SendBuf(): EXCEPTION"));
+      failed.push_back(tx.ctx.get());
+      tx.ctx->Close();
+    }
+  }
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/TCnx.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class QThread;
+
+// What the server hands over to the interface thread.
+class IServerHost {
+ public:
+  virtual ~IServerHost() = default;
+  virtual void NewConnection(const TCtx& ctx) = 0;
+  virtual void DeleteConnection(const TCtx& ctx) = 0;
+  virtual void ServerRx(const TCtx& ctx, const QString& line) = 0;
+  virtual void Log(const QString& text) = 0;
+  virtual void Debug(const QString& text) = 0;
+};
+
+struct TTxCmd {
+  QString sCmd;
+  TCtx ctx;
+};
+
+// The TCP transport: a listener on its own thread, one blocking reader thread per connection,
+// and the server thread that writes every queued line each 100 ms. Everything it receives is
+// handed over synchronously to the interface thread (the thread that created it).
+class TThreadServer {
+ public:
+  static constexpr int kMaxLine = 48000;
+  static constexpr std::size_t kMaxTx = 256;
+  static constexpr std::size_t kMaxRx = 2048;
+  static constexpr int kWriteTimeoutMs = 2000;
+  static constexpr int kReaderStack = 256 * 1024;
+
+  // Starts the server thread at once; it listens on the low 16 bits of port.
+  TThreadServer(IServerHost* host, int port, const std::atomic<bool>* debugLog);
+  // Stops and waits for the end of every thread; the interface thread keeps serving hand-overs
+  // meanwhile.
+  ~TThreadServer();
+  TThreadServer(const TThreadServer&) = delete;
+  TThreadServer& operator=(const TThreadServer&) = delete;
+
+  // Queues one line for a connection; false (the line dropped) with a null connection or a full
+  // queue. Never blocks on the network.
+  bool Send(const TCtx& ctx, const QString& sTx);
+  int CnxCount() const { return cnxCount_.load(); }
+  // The port actually bound; 0 before listening or when the listener failed.
+  quint16 BoundPort() const { return boundPort_.load(); }
+
+ private:
+  struct Reader {
+    TCtx ctx;
+    QThread* thread;
+  };
+
+  void Execute();
+  void ListenLoop();
+  void ReaderBody(const TCtx& ctx);
+  void SendBuf();
+  void ReapReaders(bool all);
+
+  void QueueLog(const TCtx* ctx, const QString& text);
+  void QueueDebug(const TCtx* ctx, const QString& text);
+  // Runs a drain on the interface thread and waits for it.
+  template <class F>
+  void Sync(F&& drain);
+  void SyncNewCnx();
+  void SyncDeleteCnx();
+  void SyncNewRx();
+  void SyncLog();
+  void SyncDebug();
+
+  IServerHost* host_;
+  const quint16 port_;
+  const std::atomic<bool>* debugLog_;
+  QObject* uiContext_;  // lives on the interface thread
+  QThread* thread_ = nullptr;
+
+  std::atomic<bool> stop_{false};
+  std::atomic<int> cnxCount_{0};
+  std::atomic<quint16> boundPort_{0};
+  std::atomic<quint64> nextNumber_{1};
+
+  std::mutex rxLock_, txLock_, logLock_, debugLock_, newLock_, deleteLock_;
+  std::vector<TTxCmd> tlRxBuf;
+  std::vector<TTxCmd> tlTxBuf;
+  std::vector<QString> tlLog;
+  std::vector<QString> tlDebug;
+  std::vector<TCtx> tlNewCtx;
+  std::vector<TCtx> tlDeleteCtx;
+
+  std::unique_ptr<class Listener> listener_;
+  std::thread listenThread_;
+  std::mutex readersLock_;
+  std::vector<Reader> readers_;
+};

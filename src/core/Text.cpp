@@ -1,0 +1,93 @@
+#include "core/Text.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace qmtext {
+
+QByteArray ToAscii(const QString& text) {
+  QByteArray out(text.size(), '?');
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text.at(i).unicode();
+    if (c < 128) out[i] = static_cast<char>(c);
+  }
+  return out;
+}
+
+QString FromAscii(const char* data, qsizetype size) {
+  QString out(size, QLatin1Char('?'));
+  QChar* dst = out.data();
+  for (qsizetype i = 0; i < size; ++i) {
+    const auto c = static_cast<unsigned char>(data[i]);
+    if (c < 128) dst[i] = QLatin1Char(static_cast<char>(c));
+  }
+  return out;
+}
+
+QByteArray To8Bit(const QString& text) {
+  QByteArray out(text.size(), '?');
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text.at(i).unicode();
+    if (c < 256) out[i] = static_cast<char>(c);
+  }
+  return out;
+}
+
+QString From8Bit(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+
+std::optional<int> ToInt(QStringView text) {
+  const std::string s = text.toString().toStdString();
+  const char* first = s.data();
+  const char* last = s.data() + s.size();
+  if (first != last && *first == '+') ++first;
+  int value = 0;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || ptr != last || first == last) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ToDouble(QStringView text) {
+  const std::string s = text.toString().toStdString();
+  const char* first = s.data();
+  const char* last = s.data() + s.size();
+  if (first != last && *first == '+') ++first;
+  double value = 0;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
+QStringList SplitStrict(const QString& text, QChar separator) {
+  return text.split(separator, Qt::KeepEmptyParts);
+}
+
+QByteArray JoinCrLf(const QStringList& lines) {
+  QByteArray out;
+  qsizetype size = 0;
+  for (const QString& line : lines) size += line.size() + 2;
+  out.reserve(size);
+  for (const QString& line : lines) {
+    out += To8Bit(line);
+    out += "\r\n";
+  }
+  return out;
+}
+
+QStringList SplitLines(const QByteArray& bytes) {
+  QStringList lines;
+  qsizetype start = 0;
+  while (start < bytes.size()) {
+    qsizetype end = bytes.indexOf('\n', start);
+    const bool last = end < 0;
+    if (last) end = bytes.size();
+    qsizetype stop = end;
+    if (stop > start && bytes[stop - 1] == '\r') --stop;
+    lines.append(From8Bit(bytes.mid(start, stop - start)));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace qmtext

@@ -1,0 +1,106 @@
+// The live LED stream and the 1-second history stream.
+#include "core/TSupervisor.h"
+#include "core/Text.h"
+
+namespace {
+
+// Applies the key=value fields of a "live" or "live1s" line; levelKey names the level field.
+void ParseLevels(TDTClient& client, const QStringList& fields, QLatin1String levelKey,
+                 double& level) {
+  for (qsizetype i = 1; i < fields.size(); ++i) {
+    const QStringList kv = qmtext::SplitStrict(fields[i], QLatin1Char('='));
+    if (kv.size() != 2) continue;
+    const QString& key = kv[0];
+    const QString& value = kv[1];
+    if (key == levelKey) {
+      if (const auto v = qmtext::ToDouble(value)) level = *v > 200 ? *v - 200 : *v;
+      continue;
+    }
+    int* target = key == QLatin1String("ledmin")   ? &client.nLEDMin
+                  : key == QLatin1String("ledmax") ? &client.nLEDMax
+                  : key == QLatin1String("trig1")  ? &client.nTrig1
+                  : key == QLatin1String("trig2")  ? &client.nTrig2
+                                                   : nullptr;
+    if (!target) continue;
+    if (const auto v = qmtext::ToInt(value)) *target = *v;
+  }
+}
+
+}  // namespace
+
+bool TSupervisor::LiveRx(TDTClient& client, const QStringList& fields) {
+  ParseLevels(client, fields, QLatin1String("laf"), client.flLedLev);
+  return true;
+}
+
+bool TSupervisor::Live1sRx(TDTClient& client, const QStringList& fields) {
+  ParseLevels(client, fields, QLatin1String("laeq"), client.flLeq1s);
+  return true;
+}
+
+bool TSupervisor::LeqBufRx(TDTClient& client, const QStringList& fields) {
+  client.UpdateLeqBuf(fields.value(1));
+  return true;
+}
+
+void TSupervisor::ChangeClientRate(TDTClient& client) {
+  Send(client.ctx, cfg_->RTLive() ? QStringLiteral("live&start&1") : QStringLiteral("live&stop&0"));
+  client.ShowLeds();
+}
+
+void TSupervisor::ChangeHistoryRate(TDTClient& client) {
+  if (cfg_->History()) {
+    Send(client.ctx, QStringLiteral("getleqbuf"));
+    Send(client.ctx, QStringLiteral("live1s&start"));
+  } else {
+    Send(client.ctx, QStringLiteral("live1s&stop"));
+  }
+  client.ShowLeds();
+}
+
+void TSupervisor::ChangeClientRates() {
+  LogDebug(QStringLiteral("TFormMain.ChangeClientRates()"));
+  if (!clients_) return;
+  TClientListHold hold(*clients_);
+  for (int i = 0; i < clients_->Count(); ++i)
+    if (TDTClient* c = clients_->GetClient(i); c && c->Connected()) ChangeClientRate(*c);
+}
+
+void TSupervisor::ChangeHistoryRates() {
+  LogDebug(QStringLiteral("TFormMain.ChangeHistoryRates()"));
+  if (!clients_) return;
+  TClientListHold hold(*clients_);
+  for (int i = 0; i < clients_->Count(); ++i)
+    if (TDTClient* c = clients_->GetClient(i); c && c->Connected()) ChangeHistoryRate(*c);
+}
+
+void TSupervisor::ShowLiveStateAndApply() {
+  if (showLiveState) showLiveState();
+  ChangeClientRates();
+}
+
+void TSupervisor::ShowHistoryStateAndApply() {
+  if (showHistoryState) showHistoryState();
+  ChangeHistoryRates();
+}
+
+void TSupervisor::PauseStreams(TRunstat::TWindowState state) {
+  if (runstat_->bMinimised) return;
+  runstat_->bMinimised = true;
+  runstat_->bRTLiveOnMin = cfg_->RTLive();
+  runstat_->bHistoryOnMin = cfg_->History();
+  runstat_->winstateOnMin = state;
+  cfg_->SetRTLive(false);
+  cfg_->SetHistory(false);
+  ShowLiveStateAndApply();
+  ShowHistoryStateAndApply();
+}
+
+void TSupervisor::ResumeStreams() {
+  if (!runstat_->bMinimised) return;
+  runstat_->bMinimised = false;
+  cfg_->SetRTLive(runstat_->bRTLiveOnMin);
+  cfg_->SetHistory(runstat_->bHistoryOnMin);
+  ShowLiveStateAndApply();
+  ShowHistoryStateAndApply();
+}
