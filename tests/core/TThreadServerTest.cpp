@@ -1,0 +1,175 @@
+#include "core/TThreadServer.h"
+#include "support/TestSupport.h"
+
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qmtest::WaitFor;
+
+// Records every hand-over, checking that each runs on the interface thread.
+class RecordingHost : public IServerHost {
+ public:
+  void NewConnection(const TCtx& ctx) override {
+    Check();
+    events << "new";
+    last = ctx;
+  }
+  void DeleteConnection(const TCtx&) override {
+    Check();
+    events << "delete";
+  }
+  void ServerRx(const TCtx& ctx, const QString& line) override {
+    Check();
+    rx << line;
+    last = ctx;
+  }
+  void Log(const QString& text) override {
+    Check();
+    logs << text;
+  }
+  void Debug(const QString& text) override {
+    Check();
+    debugs << text;
+  }
+  void Check() { EXPECT_EQ(QThread::currentThread(), main); }
+  int LogCount(const QString& part) const {
+    int n = 0;
+    for (const QString& l : logs) n += l.contains(part) ? 1 : 0;
+    return n;
+  }
+
+  QThread* main = QThread::currentThread();
+  QStringList events, rx, logs, debugs;
+  TCtx last;
+};
+
+class TThreadServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server = std::make_unique<TThreadServer>(&host, 0, &debug);
+    ASSERT_TRUE(WaitFor([&] { return server->BoundPort() != 0; }));
+  }
+  std::unique_ptr<qmtest::Client> Connect() {
+    auto c = std::make_unique<qmtest::Client>(server->BoundPort());
+    EXPECT_TRUE(c->Connected());
+    EXPECT_TRUE(WaitFor([&] { return host.last != nullptr; }));
+    return c;
+  }
+
+  std::atomic<bool> debug{false};
+  RecordingHost host;
+  std::unique_ptr<TThreadServer> server;
+};
+
+TEST_F(TThreadServerTest, FramingCases) {
+  struct Case {
+    std::vector<QByteArray> segments;
+    QStringList lines;
+  } cases[] = {
+      {{"text\r\n"}, {"text"}},
+      {{"text\n"}, {"text"}},
+      {{"a\rb\n"}, {"a\rb"}},
+      {{"one\ntwo\r\nthree\n"}, {"one", "two", "three"}},
+      {{"sp", "li", "t\r", "\n"}, {"split"}},
+      {{"\n", "\r\n", "x\n"}, {"x"}},
+      {{"caf\xc3\xa9\n"}, {"caf??"}},
+  };
+  for (const auto& c : cases) {
+    host.rx.clear();
+    host.last = nullptr;
+    auto client = Connect();
+    for (const QByteArray& s : c.segments) {
+      client->Send(s);
+      QThread::msleep(20);
+    }
+    client->Send("end\n");
+    ASSERT_TRUE(WaitFor([&] { return host.rx.contains("end"); })) << c.segments[0].constData();
+    host.rx.removeAll("end");
+    EXPECT_EQ(host.rx, c.lines) << c.segments[0].constData();
+  }
+}
+
+TEST_F(TThreadServerTest, ConnectionLifecycleAndCount) {
+  auto client = Connect();
+  EXPECT_EQ(server->CnxCount(), 1);
+  EXPECT_EQ(host.last->PeerAddress(), "127.0.0.1");
+  client->Close();
+  ASSERT_TRUE(WaitFor([&] { return host.events.contains("delete"); }));
+  EXPECT_EQ(host.events, QStringList({"new", "delete"}));
+  EXPECT_EQ(host.LogCount("Read terminated, buffer emptied"), 1);
+  EXPECT_EQ(server->CnxCount(), 0);
+  EXPECT_EQ(host.logs.first(), "Listening on port " + QString::number(server->BoundPort()));
+}
+
+TEST_F(TThreadServerTest, OverlongLineIsDiscardedAndTheConnectionStays) {
+  auto client = Connect();
+  client->Send(QByteArray(48001, 'x'));
+  ASSERT_TRUE(WaitFor([&] { return host.LogCount("Read terminated, buffer emptied") == 1; }));
+  EXPECT_TRUE(host.logs.last().endsWith(CtxSuffix(host.last)));
+  client->Send("\nafter\n" + QByteArray(48000, 'y') + "\n");
+  ASSERT_TRUE(WaitFor([&] { return host.rx.size() == 2; }));
+  EXPECT_EQ(host.rx[0], "after");
+  EXPECT_EQ(host.rx[1].size(), 48000);
+  EXPECT_EQ(server->CnxCount(), 1);
+}
+
+TEST_F(TThreadServerTest, SendWritesCrLfAndDropsThe257thLine) {
+  auto client = Connect();
+  const TCtx ctx = host.last;
+  for (int i = 0; i < 257; ++i) {
+    const bool queued = server->Send(ctx, i == 5 ? QString() : QString::number(i));
+    EXPECT_EQ(queued, i < 256) << i;
+  }
+  EXPECT_EQ(host.LogCount("TThreadServer.Send(): TX buffer full or ctx == 0" + CtxSuffix(ctx)), 1);
+  const auto lines = client->ReadLines(256);
+  ASSERT_EQ(lines.size(), 256);
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(lines[i], i == 5 ? "" : QByteArray::number(i));
+  EXPECT_TRUE(client->ReadFor(250).isEmpty());
+}
+
+TEST_F(TThreadServerTest, NullConnectionAndNonAsciiOutput) {
+  debug = true;
+  host.debugs.clear();
+  EXPECT_FALSE(server->Send(nullptr, "x"));
+  EXPECT_EQ(host.debugs, QStringList{"TThreadServer.Send(): x"});
+  EXPECT_EQ(host.LogCount("TX buffer full"), 0);
+  auto client = Connect();
+  server->Send(host.last, QString::fromUtf8("d\xc3\xa9j\xc3\xa0"));
+  EXPECT_EQ(client->ReadLines(1), QList<QByteArray>{"d?j?"});
+}
+
+TEST_F(TThreadServerTest, ClosingFromTheInterfaceThreadReportsTheClose) {
+  auto client = Connect();
+  host.last->Close();
+  EXPECT_TRUE(client->WaitClosed(2000));
+  ASSERT_TRUE(WaitFor([&] { return host.events.contains("delete"); }));
+  // Lines for a closed connection are dropped quietly.
+  EXPECT_TRUE(server->Send(host.last, "late"));
+  QThread::msleep(250);
+  EXPECT_EQ(host.LogCount("EXCEPTION"), 0);
+}
+
+TEST_F(TThreadServerTest, StoppingClosesEveryConnectionWhileServingHandOvers) {
+  auto a = Connect();
+  host.last = nullptr;
+  auto b = Connect();
+  server.reset();
+  EXPECT_EQ(host.events.count("delete"), 2);
+  EXPECT_TRUE(a->WaitClosed(1000));
+  EXPECT_TRUE(b->WaitClosed(1000));
+}
+
+TEST(TThreadServerPortTest, PortInUseIsLogged) {
+  RecordingHost host;
+  std::atomic<bool> debug{false};
+  auto first = std::make_unique<TThreadServer>(&host, 0, &debug);
+  ASSERT_TRUE(WaitFor([&] { return first->BoundPort() != 0; }));
+  TThreadServer second(&host, first->BoundPort(), &debug);
+  ASSERT_TRUE(WaitFor([&] { return host.LogCount("Failed to listen on port") == 1; }));
+  EXPECT_EQ(second.BoundPort(), 0);
+}
+
+}  // namespace
