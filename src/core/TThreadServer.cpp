@@ -248,20 +248,18 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
           qmtext::FromAscii(pending.data(), static_cast<qsizetype>(pending.size()));
       pending.clear();
       QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
-      bool full = false;
-      {
-        std::lock_guard lock(rxLock_);
-        full = tlRxBuf.size() >= kMaxRx;
-        if (!full) tlRxBuf.push_back({line, ctx});
-      }
-      if (full) {
-        // Hand over what is queued and try once more before the line is dropped.
+      // A full queue makes this reader wait for the interface thread instead of losing the
+      // line: with several busy readers the queue can fill between two hand-overs.
+      for (;;) {
+        {
+          std::lock_guard lock(rxLock_);
+          if (tlRxBuf.size() < kMaxRx) {
+            tlRxBuf.push_back({line, ctx});
+            break;
+          }
+        }
         SyncNewRx();
-        std::lock_guard lock(rxLock_);
-        full = tlRxBuf.size() >= kMaxRx;
-        if (!full) tlRxBuf.push_back({line, ctx});
       }
-      if (full) QueueLog(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX BUFFER FULL"));
       handOver = true;
     }
     if (start < n) pending.append(data + start, n - start);
