@@ -122,7 +122,11 @@ bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
   if (!ctx) return false;
   {
     std::lock_guard lock(txLock_);
-    if (tlTxBuf.size() < kMaxTx) {
+    // The limit holds per connection, so a peer that floods us with lines to answer cannot
+    // crowd out the pings and requests of the other monitors.
+    int& waiting = txWaiting_[ctx.get()];
+    if (static_cast<std::size_t>(waiting) < kMaxTx) {
+      ++waiting;
       tlTxBuf.push_back({sTx, ctx});
       return true;
     }
@@ -167,6 +171,7 @@ void TThreadServer::Execute() {
   ReapReaders(true);
   std::lock_guard lock(txLock_);
   tlTxBuf.clear();
+  txWaiting_.clear();
 }
 
 void TThreadServer::ListenLoop() {
@@ -281,7 +286,12 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
 }
 
 void TThreadServer::SendBuf() {
-  std::vector<TTxCmd> batch = TakeAll(txLock_, tlTxBuf);
+  std::vector<TTxCmd> batch;
+  {
+    std::lock_guard lock(txLock_);
+    batch.swap(tlTxBuf);
+    txWaiting_.clear();
+  }
   std::vector<TCnx*> failed;
   for (const TTxCmd& tx : batch) {
     if (!tx.ctx->IsOpen()) continue;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 class QThread;
@@ -49,8 +50,8 @@ class TThreadServer {
   TThreadServer(const TThreadServer&) = delete;
   TThreadServer& operator=(const TThreadServer&) = delete;
 
-  // Queues one line for a connection; false (the line dropped) with a null connection or a full
-  // queue. Never blocks on the network.
+  // Queues one line for a connection; false (the line dropped) with a null connection or when
+  // 256 lines already wait for that connection. Never blocks on the network.
   bool Send(const TCtx& ctx, const QString& sTx);
   int CnxCount() const { return cnxCount_.load(); }
   // The port actually bound; 0 before listening or when the listener failed.
@@ -93,6 +94,7 @@ class TThreadServer {
   std::mutex rxLock_, txLock_, logLock_, debugLock_, newLock_, deleteLock_;
   std::vector<TTxCmd> tlRxBuf;
   std::vector<TTxCmd> tlTxBuf;
+  std::unordered_map<const TCnx*, int> txWaiting_;
   std::vector<QString> tlLog;
   std::vector<QString> tlDebug;
   std::vector<TCtx> tlNewCtx;

@@ -124,6 +124,11 @@ TEST_F(TThreadServerTest, SendWritesCrLfAndDropsThe257thLine) {
     EXPECT_EQ(queued, i < 256) << i;
   }
   EXPECT_EQ(host.LogCount("TThreadServer.Send(): TX buffer full or ctx == 0" + CtxSuffix(ctx)), 1);
+  // The limit is per connection: another monitor's line still goes.
+  host.last = nullptr;
+  auto other = Connect();
+  EXPECT_TRUE(server->Send(host.last, "other"));
+  EXPECT_EQ(other->ReadLines(1), QList<QByteArray>{"other"});
   const auto lines = client->ReadLines(256);
   ASSERT_EQ(lines.size(), 256);
   for (int i = 0; i < 256; ++i) EXPECT_EQ(lines[i], i == 5 ? "" : QByteArray::number(i));
