@@ -26,12 +26,9 @@ port=$(awk -F= 'tolower($0) ~ /^\[/ {s=tolower($0)} s=="[network]" && tolower($1
 port="${port:-53941}"
 build/quietmark-sv "${args[@]}" &
 sv=$!
-trap 'kill $sim 2>/dev/null; kill $sv 2>/dev/null; wait' EXIT INT TERM
+sim=""
+trap 'kill $sim $sv 2>/dev/null; wait' EXIT INT TERM
 sleep 1
-build/qmsim --port "$port" --type dt --count 2 --id-prefix DEMO-DT- --days 3 &
+build/qmsim --port "$port" --type mix --count 6 --id-prefix DEMO- --days 3 &
 sim=$!
-build/qmsim --port "$port" --type ng --count 2 --id-prefix DEMO-NG- --days 3 --no-discovery &
-sim="$sim $!"
-build/qmsim --port "$port" --type se --count 2 --id-prefix DEMO-SE- --days 3 --no-discovery &
-sim="$sim $!"
 wait $sv
