@@ -28,6 +28,7 @@ class TDTClient {
   void ProcessBuf();
   void ShowLeds();
   void UpdateLeqBuf(const QString& sCsBuf);
+  bool Downloading() const { return bPerDownload || bAlmDownload || bCalDownload || bPrfDownload; }
 
   bool bConnected = false;
   int iPeriod = 0;
@@ -43,6 +44,8 @@ class TDTClient {
   QString sAlmFile;
   QString sCalFile;
   QString sPrfFile;
+  // When each download (per, alm, cal, prf) last sent a request or got a reply line.
+  QDateTime dtDownloadActivity[4];
   QString sType;
   TCtx ctx;
   int nCnxTimeout = 30;

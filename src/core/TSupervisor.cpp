@@ -1,6 +1,7 @@
 #include "core/TSupervisor.h"
 
 #include "core/Globals.h"
+#include "download/TDownloader.h"
 #include "platform/AppPaths.h"
 #include "platform/LocalAddress.h"
 
@@ -24,6 +25,7 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
 
   onAlarms = onAlarm = onGetSettings = onSetSettings = HandledAnyway;
   onPer = onAlm = onCal = onPrf = HandledAnyway;
+  downloader_ = std::make_unique<TDownloader>(*this);
 
   timerUpdate.setInterval(100);
   timerPing.setInterval(10000);

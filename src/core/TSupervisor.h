@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 
+class TDownloader;
+
 namespace qmplatform {
 class IpWatcher;
 }
@@ -41,6 +43,7 @@ class TSupervisor : public QObject, public IServerHost {
   TEventLog& Log() { return *log_; }
   TClientList& Clients() { return *clients_; }
   TThreadServer* Server() { return server_.get(); }
+  TDownloader& Downloader() { return *downloader_; }
   ISupervisorUi& Ui() { return *ui_; }
   void SetUi(ISupervisorUi* ui) { ui_ = ui ? ui : &nullUi_; }
 
@@ -115,5 +118,6 @@ class TSupervisor : public QObject, public IServerHost {
   std::unique_ptr<TClientList> clients_;
   std::unique_ptr<TThreadServer> server_;
   std::unique_ptr<qmplatform::IpWatcher> ipWatcher_;
+  std::unique_ptr<TDownloader> downloader_;
   bool watchIp_;
 };

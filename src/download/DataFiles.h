@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Names, templates and row placement of the downloaded CSV files.
+namespace qmfiles {
+
+inline constexpr int kPeriods[5] = {5, 10, 15, 30, 60};
+bool ValidPeriod(int minutes);
+
+QString MonthFolder(int year, int month);           // "2024-03"
+QString PerFileName(int day, int period);           // "per-07-0015.csv"
+QString DayFileName(const QString& stub, int day);  // "alm-07.csv"
+
+// Seconds of the day of a row's leading "hh:mm:ss"; nullopt when it does not convert.
+std::optional<int> RowTime(const QString& row);
+// A row with two or more fields whose second field is not "-".
+bool Filled(const QString& row);
+QString TimeText(int secondsOfDay);
+
+void InitPerFile(QStringList& list, int period);
+void InitPrfFile(QStringList& list);
+// Quietmark-SE sends tenths of a dB as whole numbers; nullopt when a value does not convert.
+std::optional<QString> ScalePerLine(const QString& line);
+// Places a periodic record in its slot; false when it was dropped.
+bool PutPerLine(QStringList& list, const QString& line);
+void PutPrfValue(QStringList& list, double leq, int secondsOfDay);
+
+// Reads a whole file into lines; nullopt when it cannot be read.
+std::optional<QStringList> Load(const QString& path);
+// Writes the lines whole (temporary file, then rename); false with a reason on failure.
+bool Save(const QString& path, const QStringList& lines, QString* error = nullptr);
+
+}  // namespace qmfiles

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+// Where a download starts: after the newest row stored below a monitor's folder. What a file
+// holds is remembered by its modification time and size, so a cycle over many monitors reads a
+// file only when it has changed.
+class TStartTimes {
+ public:
+  static const QDate kFloor;  // 2016-09-10: no earlier day is searched
+
+  // sStub "alm", "cal" or "prf": one second after the newest filled row.
+  QDateTime LastDateTime(const QString& monitorFolder, const QString& sID, const QString& sStub,
+                         const QDate& today);
+  // The periodic file of nPeriod minutes: the newest filled row itself.
+  QDateTime LastPerDateTime(const QString& monitorFolder, const QString& sID, int nPeriod,
+                            const QDate& today);
+
+ private:
+  struct Scan {
+    qint64 mtime = 0;
+    qint64 size = -1;
+    bool twoLines = false;
+    // Newest filled row whose time converts, scanning from the end; for the day kinds the scan
+    // stops at the first filled row, convertible or not.
+    std::optional<int> seconds;
+    int conversionFailures = 0;
+  };
+  const Scan* ScanFile(const QString& path, bool stopAtFirstFilled);
+  // Days that have a file named by `name` below the monitor folder, newest first, not after
+  // today and not before the floor.
+  template <class Name>
+  QList<QDate> DaysWithFiles(const QString& monitorFolder, const QDate& today, Name name);
+
+  QHash<QString, Scan> cache_;
+};

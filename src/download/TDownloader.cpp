@@ -1,0 +1,317 @@
+#include "download/TDownloader.h"
+
+#include "core/Clock.h"
+#include "core/EventLog.h"
+#include "core/IMonitorWindow.h"
+#include "core/TSupervisor.h"
+#include "core/Text.h"
+#include "download/DataFiles.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QString kType_SE = QStringLiteral("Quietmark-SE");
+const QString kType_NG = QStringLiteral("Quietmark-NG");
+const QString kEnd = QStringLiteral(".end");
+
+struct Texts {
+  const char* stub;
+  const char* folderFailure;
+  const char* saveFailure;
+};
+const Texts kTexts[4] = {
+    {"per", "Failed to create periodic directory: ", "Failed to save periodic file: "},
+    {"alm", "Failed to create alarm directory: ", "Failed to save alarm file: "},
+    {"cal", "Failed to create calibration directory: ", "Failed to save calibration file: "},
+    {"prf", "Failed to create prf directory: ", "Failed to save prf file: "},
+};
+
+QString StartText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+// Year, month and day of a reply; nullopt unless they convert and name a real day.
+std::optional<QDate> ReplyDate(const QStringList& f) {
+  const auto y = qmtext::ToInt(f.value(1));
+  const auto m = qmtext::ToInt(f.value(2));
+  const auto d = qmtext::ToInt(f.value(3));
+  if (!y || !m || !d || *y < 1 || *y > 9999) return std::nullopt;
+  const QDate date(*y, *m, *d);
+  if (!date.isValid()) return std::nullopt;
+  return date;
+}
+
+QStringList SplitBlanks(const QString& text, QChar separator) {
+  return QString(text).replace(QLatin1Char(' '), separator).split(separator, Qt::SkipEmptyParts);
+}
+
+}  // namespace
+
+TDownloader::TDownloader(TSupervisor& sup) : sup_(sup) {
+  sup.onPer = [this](TDTClient& c, const QStringList& f) { return PerRx(c, f); };
+  sup.onAlm = [this](TDTClient& c, const QStringList& f) { return AlmRx(c, f); };
+  sup.onCal = [this](TDTClient& c, const QStringList& f) { return CalRx(c, f); };
+  sup.onPrf = [this](TDTClient& c, const QStringList& f) { return PrfRx(c, f); };
+  sup.onConnected = [this](TDTClient& c) {
+    DownloadPer(c);
+    DownloadAlm(c);
+    DownloadCal(c);
+    DownloadPrf(c);
+  };
+  sup.onDownloadsTimer = [this] { DownloadAll(); };
+}
+
+QStringList& TDownloader::Buffer(TDTClient& c, Kind k) {
+  return k == kPer ? c.slPerFile : k == kAlm ? c.slAlmFile : k == kCal ? c.slCalFile : c.slPrfFile;
+}
+QString& TDownloader::Path(TDTClient& c, Kind k) {
+  return k == kPer ? c.sPerFile : k == kAlm ? c.sAlmFile : k == kCal ? c.sCalFile : c.sPrfFile;
+}
+bool& TDownloader::Flag(TDTClient& c, Kind k) {
+  return k == kPer   ? c.bPerDownload
+         : k == kAlm ? c.bAlmDownload
+         : k == kCal ? c.bCalDownload
+                     : c.bPrfDownload;
+}
+
+bool TDownloader::IsSeOrNg(const TDTClient& c) {
+  return c.sType == kType_SE || c.sType == kType_NG;
+}
+
+void TDownloader::SetFlag(TDTClient& c, Kind kind, bool on) {
+  Flag(c, kind) = on;
+  if (c.frame) c.frame->SetDownloading(c.Downloading());
+}
+
+void TDownloader::Touch(TDTClient& c, Kind kind) { c.dtDownloadActivity[kind] = qmclock::Now(); }
+
+bool TDownloader::Busy(const TDTClient& c, Kind kind) const {
+  const bool flag = kind == kPer   ? c.bPerDownload
+                    : kind == kAlm ? c.bAlmDownload
+                    : kind == kCal ? c.bCalDownload
+                                   : c.bPrfDownload;
+  const QDateTime& last = c.dtDownloadActivity[kind];
+  return flag && last.isValid() && last.secsTo(qmclock::Now()) < kStaleSecs;
+}
+
+bool TDownloader::Send(TDTClient& c, const QString& line) { return sup_.Send(c.ctx, line); }
+
+QDateTime TDownloader::LastDateTime(TDTClient& c, const QString& sStub) {
+  return starts_.LastDateTime(c.Folder(), c.sID, sStub, qmclock::Now().date());
+}
+
+QDateTime TDownloader::LastPerDateTime(TDTClient& c, int nPeriod) {
+  return starts_.LastPerDateTime(c.Folder(), c.sID, nPeriod, qmclock::Now().date());
+}
+
+void TDownloader::DownloadAll() {
+  TClientList& list = sup_.Clients();
+  TClientListHold hold(list);
+  for (int i = 0; i < list.Count(); ++i) {
+    TDTClient* c = list.GetClient(i);
+    if (!c || !c->Connected()) continue;
+    if (!Busy(*c, kPer)) DownloadPer(*c);
+    if (!Busy(*c, kAlm)) DownloadAlm(*c);
+    if (!Busy(*c, kCal)) DownloadCal(*c);
+    if (!Busy(*c, kPrf)) DownloadPrf(*c);
+  }
+}
+
+void TDownloader::DownloadPer(TDTClient& c) {
+  if (!IsSeOrNg(c)) return;
+  c.iPeriod = 0;
+  RequestPer(c);
+}
+
+void TDownloader::RequestPer(TDTClient& c) {
+  if (c.iPeriod >= 5) return;
+  SetFlag(c, kPer, true);
+  Touch(c, kPer);
+  const int period = qmfiles::kPeriods[c.iPeriod];
+  Send(c, QStringLiteral("getper&") + StartText(LastPerDateTime(c, period)) + QLatin1Char('&') +
+              QString::number(period));
+  ++c.iPeriod;
+}
+
+void TDownloader::DownloadAlm(TDTClient& c) {
+  if (!IsSeOrNg(c)) return;
+  SetFlag(c, kAlm, true);
+  Touch(c, kAlm);
+  Send(c, QStringLiteral("getalm&") + StartText(LastDateTime(c, QStringLiteral("alm"))));
+}
+
+void TDownloader::DownloadCal(TDTClient& c) {
+  if (c.sType != kType_SE) return;
+  SetFlag(c, kCal, true);
+  Touch(c, kCal);
+  Send(c, QStringLiteral("getcal&") + StartText(LastDateTime(c, QStringLiteral("cal"))));
+}
+
+void TDownloader::DownloadPrf(TDTClient& c) {
+  if (!IsSeOrNg(c)) return;
+  SetFlag(c, kPrf, true);
+  Touch(c, kPrf);
+  Send(c, QStringLiteral("getprf&") + StartText(LastDateTime(c, QStringLiteral("prf"))));
+}
+
+bool TDownloader::Close(TDTClient& c, Kind kind) {
+  QString& path = Path(c, kind);
+  if (path.isEmpty()) return true;
+  QString error;
+  if (!qmfiles::Save(path, Buffer(c, kind), &error)) {
+    // The buffer stays open, so the next end marker writes it again.
+    LogMsg(QLatin1String(kTexts[kind].saveFailure) + path);
+    return false;
+  }
+  Buffer(c, kind).clear();
+  path.clear();
+  return true;
+}
+
+bool TDownloader::OpenFile(TDTClient& c, Kind kind, const QDate& date, const QString& fileName,
+                           int period) {
+  const QString folder =
+      c.Folder() + QLatin1Char('/') + qmfiles::MonthFolder(date.year(), date.month());
+  if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+    LogMsg(QLatin1String(kTexts[kind].folderFailure) + folder);
+    return false;
+  }
+  const QString path = folder + QLatin1Char('/') + fileName;
+  QString& open = Path(c, kind);
+  if (path == open) return true;
+  QStringList& buffer = Buffer(c, kind);
+  if (!open.isEmpty() && !qmfiles::Save(open, buffer)) {
+    // Keep the rows of the file that could not be written rather than losing them.
+    LogMsg(QLatin1String(kTexts[kind].saveFailure) + open);
+    return false;
+  }
+  buffer.clear();
+  open = path;
+  if (QFile::exists(path)) {
+    if (auto lines = qmfiles::Load(path)) {
+      buffer = std::move(*lines);
+    } else {
+      LogMsg(QLatin1String(kTexts[kind].saveFailure) + path);
+      open.clear();
+      return false;
+    }
+  } else if (kind == kPer) {
+    qmfiles::InitPerFile(buffer, period);
+  } else if (kind == kPrf) {
+    qmfiles::InitPrfFile(buffer);
+  }
+  return true;
+}
+
+template <class Place>
+bool TDownloader::Store(TDTClient& c, Kind kind, const QDate& date, const QString& fileName,
+                        int period, bool endMarker, Place place) {
+  Touch(c, kind);
+  if (endMarker) {
+    if (!Close(c, kind)) return false;
+    SetFlag(c, kind, false);
+    if (kind == kPer) RequestPer(c);
+    return true;
+  }
+  if (!OpenFile(c, kind, date, fileName, period)) return true;
+  place(Buffer(c, kind), Path(c, kind));
+  return true;
+}
+
+bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
+  const auto date = ReplyDate(f);
+  const auto period = qmtext::ToInt(f.value(4));
+  if (!date || !period || !qmfiles::ValidPeriod(*period)) return false;
+  const QString& record = f.value(5);
+  return Store(c, kPer, *date, qmfiles::PerFileName(date->day(), *period), *period, record == kEnd,
+               [&](QStringList& buffer, const QString& path) {
+                 if (record.isEmpty()) return;
+                 if (record.startsWith(QLatin1Char('.'))) {
+                   if (!qmfiles::PutPerLine(buffer, record))
+                     LogMsg(QLatin1String(kTexts[kPer].saveFailure) + path);
+                   return;
+                 }
+                 QString line = record;
+                 if (c.sType == kType_SE) {
+                   const auto scaled = qmfiles::ScalePerLine(record);
+                   if (!scaled) return;
+                   line = *scaled;
+                 }
+                 qmfiles::PutPerLine(buffer, line);
+               });
+}
+
+bool TDownloader::AlmRx(TDTClient& c, const QStringList& f) {
+  const auto date = ReplyDate(f);
+  if (!date || f.size() < 5) return false;
+  const QString& records = f[4];
+  if (records.isEmpty()) return true;
+  return Store(c, kAlm, *date, qmfiles::DayFileName(QStringLiteral("alm"), date->day()), 0,
+               records == kEnd, [&](QStringList& buffer, const QString&) {
+                 if (records.startsWith(QLatin1Char('.')) && !buffer.isEmpty())
+                   buffer[0] = records;
+                 else
+                   buffer << records.split(QLatin1Char(';'), Qt::KeepEmptyParts);
+               });
+}
+
+bool TDownloader::CalRx(TDTClient& c, const QStringList& f) {
+  const auto date = ReplyDate(f);
+  if (!date || f.size() < 5) return false;
+  const QString& record = f[4];
+  if (record.isEmpty()) return true;
+  return Store(c, kCal, *date, qmfiles::DayFileName(QStringLiteral("cal"), date->day()), 0,
+               record == kEnd, [&](QStringList& buffer, const QString&) {
+                 if (record.startsWith(QLatin1Char('.')) && !buffer.isEmpty())
+                   buffer[0] = record;
+                 else
+                   buffer << record;
+               });
+}
+
+bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
+  const auto date = ReplyDate(f);
+  if (!date) return false;
+  const QString& time = f.value(4);
+  const QString& values = f.value(5);
+  if (time.isEmpty() || values.isEmpty()) return true;
+  auto fileOf = [](const QDate& d) { return qmfiles::DayFileName(QStringLiteral("prf"), d.day()); };
+  return Store(
+      c, kPrf, *date, fileOf(*date), 0, time == kEnd,
+      [&](QStringList& buffer, const QString& path) {
+        if (time.startsWith(QLatin1Char('.'))) {
+          if (buffer.isEmpty())
+            buffer << time;
+          else
+            buffer[0] = time;
+          return;
+        }
+        const QStringList hms = SplitBlanks(time, QLatin1Char(':'));
+        const auto h = qmtext::ToInt(hms.value(0));
+        const auto m = qmtext::ToInt(hms.value(1));
+        const auto s = qmtext::ToInt(hms.value(2));
+        if (!h || !m || !s || *h < 0 || *h > 23 || *m < 0 || *m > 59 || *s < 0 || *s > 59) {
+          LogMsg(QStringLiteral("Error translating PRF to: ") + path);
+          return;
+        }
+        int t = *h * 3600 + *m * 60 + *s;
+        QDate day = *date;
+        QStringList* target = &buffer;
+        for (const QString& text : SplitBlanks(values, QLatin1Char(','))) {
+          const auto v = qmtext::ToDouble(text);
+          if (!v) {
+            LogMsg(QStringLiteral("Error translating PRF to: ") + Path(c, kPrf));
+            return;
+          }
+          if (t >= 86400) {
+            // Values past midnight belong to the next day's file.
+            day = day.addDays(1);
+            t = 0;
+            if (!OpenFile(c, kPrf, day, fileOf(day), 0)) return;
+            target = &Buffer(c, kPrf);
+          }
+          qmfiles::PutPrfValue(*target, *v / 10.0, t);
+          ++t;
+        }
+      });
+}

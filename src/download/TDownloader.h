@@ -1,0 +1,60 @@
+#pragma once
+
+#include "download/StartTime.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+class TDTClient;
+class TSupervisor;
+
+// Downloads the stored records of Quietmark-SE and Quietmark-NG monitors into the monthly CSV
+// files: the requests at identification and every five minutes, and the storing of the replies.
+class TDownloader {
+ public:
+  // A download without a reply line for this long is taken as lost and asked for again.
+  static constexpr qint64 kStaleSecs = 300;
+
+  explicit TDownloader(TSupervisor& sup);
+
+  void DownloadAll();
+  void DownloadPer(TDTClient& c);
+  void RequestPer(TDTClient& c);
+  void DownloadAlm(TDTClient& c);
+  void DownloadCal(TDTClient& c);
+  void DownloadPrf(TDTClient& c);
+
+  bool PerRx(TDTClient& c, const QStringList& f);
+  bool AlmRx(TDTClient& c, const QStringList& f);
+  bool CalRx(TDTClient& c, const QStringList& f);
+  bool PrfRx(TDTClient& c, const QStringList& f);
+
+  QDateTime LastDateTime(TDTClient& c, const QString& sStub);
+  QDateTime LastPerDateTime(TDTClient& c, int nPeriod);
+
+ private:
+  enum Kind { kPer, kAlm, kCal, kPrf };
+  static bool IsSeOrNg(const TDTClient& c);
+  // A cycle leaves a download alone while its replies are still coming.
+  bool Busy(const TDTClient& c, Kind kind) const;
+  void SetFlag(TDTClient& c, Kind kind, bool on);
+  void Touch(TDTClient& c, Kind kind);
+  bool Send(TDTClient& c, const QString& line);
+
+  // The common frame of storing one reply line; `place` puts the line into the open buffer.
+  // Returns false only when writing at an end marker failed.
+  template <class Place>
+  bool Store(TDTClient& c, Kind kind, const QDate& date, const QString& fileName, int period,
+             bool endMarker, Place place);
+  bool Close(TDTClient& c, Kind kind);
+  // Makes the file of that day the open one, writing the one it replaces; false (logged) when
+  // the line cannot be stored.
+  bool OpenFile(TDTClient& c, Kind kind, const QDate& date, const QString& fileName, int period);
+
+  QStringList& Buffer(TDTClient& c, Kind kind);
+  QString& Path(TDTClient& c, Kind kind);
+  bool& Flag(TDTClient& c, Kind kind);
+
+  TSupervisor& sup_;
+  TStartTimes starts_;
+};
