@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <functional>
+
+class TDTClient;
+class TQmAlert;
+class TSupervisor;
+
+// Alarm times of one monitor record. The period counted is the chart period of the settings
+// (15 minutes while no settings exist).
+void SetAlarms(TDTClient& client, const QString& sAlarms);
+void AddAlarm(TDTClient& client);
+int AlarmCount(const TDTClient& client);
+void UpdateAlarmDisplay(TDTClient& client);
+// True when the count differs from the one seen by the previous call.
+bool AlarmCountChanged(TDTClient& client);
+
+// Working-set size of this process in bytes; -1 when it cannot be read.
+qint64 ProcessMemory();
+// The log window's caption with the memory in use.
+QString LogWindowCaption();
+
+// Handles "alarms" and "alarm" lines and re-counts every monitor once a second. Installs itself
+// on the supervisor's hooks when created and removes itself when destroyed, so it must not
+// outlive the supervisor. The alert object may be null (no e-mails).
+class TAlarms {
+ public:
+  TAlarms(TSupervisor& sup, TQmAlert* alert);
+  ~TAlarms();
+  TAlarms(const TAlarms&) = delete;
+  TAlarms& operator=(const TAlarms&) = delete;
+
+  bool AlarmsRx(TDTClient& client, const QStringList& fields);
+  bool AlarmRx(TDTClient& client);
+  void timerAlarmsTimer();
+
+  // Runs first on every tick of the alarm timer: the main window refreshes the log window's
+  // caption there (LogWindowCaption) while that window is visible.
+  std::function<void()> onTick;
+
+ private:
+  TSupervisor& sup_;
+  TQmAlert* alert_;
+};
