@@ -1,7 +1,5 @@
 #include "live/SmtpSender.h"
 
-#include "core/Clock.h"
-
 #include <curl/curl.h>
 
 #include <cstring>
@@ -128,7 +126,7 @@ TSendOutcome TCurlSmtpSender::Send(const TAlertMail& mail, const QStringList& li
   const QByteArray from = OneLine(mail.sFrom).toUtf8();
   const QByteArray user = mail.sUser.toUtf8();
   const QByteArray pwd = mail.sPwd.toUtf8();
-  UploadSource upload{BuildAlertMessage(mail, lines, qmclock::Now()), 0};
+  UploadSource upload{BuildAlertMessage(mail, lines, mail.dtDate), 0};
   char error[CURL_ERROR_SIZE] = {};
 
   CURL* c = curl.get();

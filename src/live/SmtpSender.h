@@ -15,7 +15,8 @@ struct TAlertMail {
   QString sPwd;
   bool bSSL = false;
   QString sFrom;
-  QString sEmails;  // addresses separated by ";"
+  QString sEmails;   // addresses separated by ";"
+  QDateTime dtDate;  // the message's date: when the send started
 };
 
 enum class TSendResult { Sent, ConnectFailed, SendFailed };

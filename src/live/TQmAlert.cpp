@@ -91,6 +91,7 @@ bool TQmAlert::StartSend() {
   mail.bSSL = cfg_.SmtpSSL();
   mail.sFrom = cfg_.AlertFrom();
   mail.sEmails = cfg_.AlertEmails();
+  mail.dtDate = qmclock::Now();
   shared_->bSending = true;
   try {
     threadAlert = TThreadAlert::Start(shared_, sender_, std::move(mail));

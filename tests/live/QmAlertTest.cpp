@@ -98,6 +98,7 @@ TEST_F(QmAlertTest, SendTakesTheSettingsAsTheyAreWhenItStarts) {
   EXPECT_TRUE(m.bSSL);
   EXPECT_EQ(m.sFrom, "sv@example.org");
   EXPECT_EQ(m.sEmails, "ops@example.org;night@example.org");
+  EXPECT_EQ(m.dtDate, At(12, 0));
   EXPECT_EQ(mails[1].mail.sHost, "other.example.org");
   EXPECT_EQ(timer->Interval(), 600000);
 }

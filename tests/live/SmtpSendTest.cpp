@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -157,6 +158,9 @@ TEST_F(SmtpSendTest, PlainSendReachesBothRecipientsWithHeadersAndBody) {
        {"From: sv@example.org", "Sender: sv@example.org", "Reply-To: sv@example.org",
         "Subject: Quietmark Alert", "To: ops@example.org, night@example.org"})
     EXPECT_TRUE(headers.contains(h)) << h << "\n" << headers.join("\n").toStdString();
+  EXPECT_EQ(headers.filter(QRegularExpression("^Date: 05 Mar 2024 14:30:12 [+-][0-9]{4}$")).size(),
+            1)
+      << headers.join("\n").toStdString();
   EXPECT_EQ(body, QStringList{"2024-03-05 14:30:12 Sound level too high - Car park / 1A2B"});
   EXPECT_EQ(Parts(messages[1]["data"].toString()).second,
             QStringList({"2024-03-05 14:30:12 first", "2024-03-05 14:30:12 second"}));
