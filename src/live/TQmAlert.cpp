@@ -57,7 +57,7 @@ bool TQmAlert::SendAlert(const QString& sMsg) {
     bMsgToSend = true;
     return false;
   }
-  StartSend();
+  if (!StartSend()) return false;
   timerAlert->Start(AlertIntervalMs(cfg_.AlertRate()));
   return true;
 }
