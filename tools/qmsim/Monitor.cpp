@@ -53,7 +53,12 @@ Monitor::Monitor(asio::io_context& io, const Options& options, int index,
 }
 
 void Monitor::Log(const char* what, const std::string& text) const {
-  if (options_.verbose) std::printf("%s %s %s\n", id_.c_str(), what, text.c_str());
+  if (!options_.verbose) return;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::system_clock::now().time_since_epoch())
+                      .count();
+  std::printf("%lld.%03lld %s %s %s\n", static_cast<long long>(ms / 1000 % 100000),
+              static_cast<long long>(ms % 1000), id_.c_str(), what, text.c_str());
 }
 
 std::string Monitor::DiscoveryAnswer() const {

@@ -11,6 +11,8 @@
 
 int main(int argc, char** argv) {
   const qmsim::Options options = qmsim::ParseOptions(argc, argv);
+  // Whoever reads the log (a test, a script) sees each line as it happens.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   asio::io_context io;
 
   asio::error_code ec;
