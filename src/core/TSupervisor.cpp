@@ -2,6 +2,8 @@
 
 #include "core/Globals.h"
 #include "download/TDownloader.h"
+#include "live/Alarms.h"
+#include "live/TQmAlert.h"
 #include "platform/AppPaths.h"
 #include "platform/LocalAddress.h"
 
@@ -21,11 +23,13 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
   qmglobals::SetRunstat(runstat_.get());
   runstat_->bRTLiveOnMin = cfg_->RTLive();
   runstat_->bHistoryOnMin = cfg_->History();
+  alert_ = std::make_unique<TQmAlert>(*cfg_);
   log_ = std::make_unique<TEventLog>(runstat_.get());
 
   onAlarms = onAlarm = onGetSettings = onSetSettings = HandledAnyway;
   onPer = onAlm = onCal = onPrf = HandledAnyway;
   downloader_ = std::make_unique<TDownloader>(*this);
+  alarms_ = std::make_unique<TAlarms>(*this, alert_.get());
 
   timerUpdate.setInterval(100);
   timerPing.setInterval(10000);
@@ -43,6 +47,7 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
 
 TSupervisor::~TSupervisor() {
   server_.reset();
+  alarms_.reset();
   if (qmglobals::Cfg() == cfg_.get()) qmglobals::SetCfg(nullptr);
   if (qmglobals::Runstat() == runstat_.get()) qmglobals::SetRunstat(nullptr);
 }
@@ -77,6 +82,8 @@ void TSupervisor::Shutdown() {
   timerPing.stop();
   ipWatcher_.reset();
   StopServer();
+  // A running alert gets a few seconds so its result reaches lastrun.log.
+  alert_->Finish();
 }
 
 void TSupervisor::StartServer() {

@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 
+class TAlarms;
 class TDownloader;
+class TQmAlert;
 
 namespace qmplatform {
 class IpWatcher;
@@ -44,6 +46,8 @@ class TSupervisor : public QObject, public IServerHost {
   TClientList& Clients() { return *clients_; }
   TThreadServer* Server() { return server_.get(); }
   TDownloader& Downloader() { return *downloader_; }
+  TQmAlert& Alert() { return *alert_; }
+  TAlarms& Alarms() { return *alarms_; }
   ISupervisorUi& Ui() { return *ui_; }
   void SetUi(ISupervisorUi* ui) { ui_ = ui ? ui : &nullUi_; }
 
@@ -118,6 +122,8 @@ class TSupervisor : public QObject, public IServerHost {
   std::unique_ptr<TClientList> clients_;
   std::unique_ptr<TThreadServer> server_;
   std::unique_ptr<qmplatform::IpWatcher> ipWatcher_;
+  std::unique_ptr<TQmAlert> alert_;
   std::unique_ptr<TDownloader> downloader_;
+  std::unique_ptr<TAlarms> alarms_;
   bool watchIp_;
 };

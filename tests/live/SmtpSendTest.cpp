@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "live/SmtpSender.h"
 #include "live/TQmAlert.h"
+#include "support/SmtpServer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,47 +20,10 @@
 
 namespace {
 
+using qmtest::SmtpServer;
 using qmtest::WaitFor;
 
 const QString kEmails = "ops@example.org;night@example.org";
-
-// A mail server on a free loopback port that stores what it receives as JSON files.
-class SmtpServer {
- public:
-  explicit SmtpServer(const QStringList& options) : port_(qmtest::FreePort()) {
-    proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    proc_.start("/usr/bin/python3",
-                QStringList{"-W", "ignore", QMSV_SOURCE_DIR "/tests/live/smtp_server.py",
-                            QString::number(port_), dir_.path()} +
-                    options);
-    QElapsedTimer t;
-    t.start();
-    while (!ready_ && t.elapsed() < 10000 && proc_.waitForReadyRead(200))
-      ready_ = proc_.readAllStandardOutput().contains("READY");
-  }
-  ~SmtpServer() {
-    proc_.kill();
-    proc_.waitForFinished(3000);
-  }
-  bool Ready() const { return ready_; }
-  int Port() const { return port_; }
-  QList<QJsonObject> Messages() const {
-    QList<QJsonObject> out;
-    const QDir dir(dir_.path());
-    for (const QString& name : dir.entryList({"msg*.json"}, QDir::Files, QDir::Name)) {
-      QFile f(dir.filePath(name));
-      f.open(QIODevice::ReadOnly);
-      out << QJsonDocument::fromJson(f.readAll()).object();
-    }
-    return out;
-  }
-
- private:
-  int port_;
-  QTemporaryDir dir_;
-  QProcess proc_;
-  bool ready_ = false;
-};
 
 class SmtpSendTest : public SupervisorFixture {
  protected:

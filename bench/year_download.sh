@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# First download of DAYS (default 365) days of history of one simulated Quietmark-SE monitor:
+# total time, records per second and the supervisor's peak resident memory.
+#   bench/year_download.sh [DAYS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="${BUILD_DIR:-$here/build}"
+days="${1:-365}"
+work=$(mktemp -d)
+trap 'kill $sim $sv 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+mkdir -p "$work/data/Brackenhall/Quietmark-SV" "$work/run"
+chmod 700 "$work/run"
+printf '[network]\r\nport=%s\r\nrtlive=0\r\nhistory=0\r\n' "$port" \
+  > "$work/data/Brackenhall/Quietmark-SV/settings.ini"
+export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/cfg"
+export QT_QPA_PLATFORM=offscreen
+"$build/quietmark-sv" >/dev/null 2>&1 &
+sv=$!
+for _ in $(seq 100); do (echo >/dev/tcp/127.0.0.1/"$port") 2>/dev/null && break; sleep 0.1; done
+start=$(date +%s.%N)
+"$build/qmsim" --port "$port" --type se --count 1 --days "$days" --no-discovery -v \
+  > "$work/sim.log" 2>&1 &
+sim=$!
+# The download is complete when the monitor has sent all eight end markers and the supervisor
+# has written the last file.
+until [ "$(grep -c '&\.end' "$work/sim.log" || true)" -ge 8 ]; do sleep 0.2; done
+data="$work/data/Brackenhall/Quietmark-SV/data/SIM-001"
+today="$data/$(date +%Y-%m)/prf-$(date +%d).csv"
+until [ -f "$today" ]; do sleep 0.1; done
+end=$(date +%s.%N)
+hwm=$(awk '/VmHWM/ {print $2}' "/proc/$sv/status")
+records=$(grep -v '^SIM-001 <' "$work/sim.log" | grep -E '> (per|alm|cal)&' | grep -vc '&\.' || true)
+values=$(grep -E '> prf&' "$work/sim.log" | grep -v '&\.' | awk -F'&' '{n += split($6, a, ",")} END {print n}')
+kill "$sim"; wait "$sim" 2>/dev/null || true
+kill -TERM "$sv"; wait "$sv" || true
+files=$(find "$data" -name '*.csv' | wc -l)
+awk -v s="$start" -v e="$end" -v r="$records" -v v="$values" -v h="$hwm" -v f="$files" \
+    -v d="$days" -v c="$(nproc)" 'BEGIN {
+  t = e - s
+  printf "%d days: %d periodic/alarm/calibration records and %d prf values in %.1f s (%d cores)\n", d, r, v, t, c
+  printf "%.0f records+values per second, %d files, supervisor peak RSS %.1f MiB\n", (r + v) / t, f, h / 1024 }'
