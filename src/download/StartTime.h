@@ -31,10 +31,10 @@ class TStartTimes {
     int conversionFailures = 0;
   };
   const Scan* ScanFile(const QString& path, bool stopAtFirstFilled);
-  // Days that have a file named by `name` below the monitor folder, newest first, not after
-  // today and not before the floor.
-  template <class Name>
-  QList<QDate> DaysWithFiles(const QString& monitorFolder, const QDate& today, Name name);
+  // Visits the days that have a file named by `name` below the monitor folder, newest first,
+  // not after today and not before the floor, until the visitor returns true.
+  template <class Name, class Visit>
+  bool ForEachDayWithFile(const QString& monitorFolder, const QDate& today, Name name, Visit visit);
 
   QHash<QString, Scan> cache_;
 };
