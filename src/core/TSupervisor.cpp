@@ -31,7 +31,10 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
   downloader_ = std::make_unique<TDownloader>(*this);
   alarms_ = std::make_unique<TAlarms>(*this, alert_.get());
 
+  // For the load benchmarks: how late the 100 ms pump ever ran.
+  pumpStats_ = qEnvironmentVariableIsSet("QMSV_PUMP_STATS");
   timerUpdate.setInterval(100);
+  timerUpdate.setTimerType(Qt::PreciseTimer);
   timerPing.setInterval(10000);
   timerAlarms.setInterval(1000);
   timerDownloads.setInterval(300000);
@@ -78,6 +81,7 @@ void TSupervisor::Start() {
 
 void TSupervisor::Shutdown() {
   LogDebug(QStringLiteral("TFormMain.FormDestroy()"));
+  if (pumpStats_) LogMsg(QStringLiteral("Update pump: longest interval %1 ms").arg(pumpLongestMs_));
   timerUpdate.stop();
   timerPing.stop();
   ipWatcher_.reset();
@@ -106,6 +110,12 @@ bool TSupervisor::Send(const TCtx& ctx, const QString& line) {
 }
 
 void TSupervisor::UpdateClients() {
+  if (pumpStats_) {
+    if (pumpClock_.isValid())
+      pumpLongestMs_ = std::max(pumpLongestMs_, pumpClock_.restart());
+    else
+      pumpClock_.start();
+  }
   if (!clients_) return;
   {
     TClientListHold hold(*clients_);

@@ -7,6 +7,7 @@
 #include "core/TRunstat.h"
 #include "core/TThreadServer.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -126,4 +127,7 @@ class TSupervisor : public QObject, public IServerHost {
   std::unique_ptr<TDownloader> downloader_;
   std::unique_ptr<TAlarms> alarms_;
   bool watchIp_;
+  bool pumpStats_ = false;
+  QElapsedTimer pumpClock_;
+  qint64 pumpLongestMs_ = 0;
 };
