@@ -22,12 +22,14 @@ TEST(MonitorLink, HandshakeOnTheWireAndOnDisk) {
   Client se(sv.Port());
   EXPECT_EQ(se.ReadLines(1), Lines{"cnx"});
   se.Send("cpse&SE-7&North Gate&MIC-1&wifi\r\n");
-  const Lines after = se.ReadLines(3);
-  ASSERT_EQ(after.size(), 3);
+  const Lines after = se.ReadLines(7);
+  ASSERT_EQ(after.size(), 7);
   const QRegularExpression clock(R"(^setclk&\d{4}-\d\d-\d\d&\d\d:\d\d:\d\d$)");
   EXPECT_TRUE(clock.match(QString::fromLatin1(after[0])).hasMatch()) << after[0].constData();
   EXPECT_EQ(after[1], "live&start&1");
   EXPECT_EQ(after[2], "live1s&stop");
+  EXPECT_EQ(after.mid(3), Lines({"getper&2016-09-09 00:00:00&5", "getalm&2016-09-09 00:00:00",
+                                 "getcal&2016-09-09 00:00:00", "getprf&2016-09-09 00:00:00"}));
 
   Client dup(sv.Port());
   dup.ReadLines(1);
