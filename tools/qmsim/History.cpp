@@ -1,128 +1,198 @@
 #include "History.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdio>
-#include <ctime>
 
 namespace qmsim {
 namespace {
 
-// Days from 1970-01-01 of a civil date, and back (proleptic Gregorian calendar).
-std::int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy =
-      (153 * static_cast<unsigned>(m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+constexpr int kPrfBlock = 600;       // one-second values per prf line
+constexpr int kAlarmsPerLine = 100;  // keeps an alm line far below the line limit
+
+const char* Command(RecordKind kind) {
+  switch (kind) {
+    case RecordKind::Per:
+      return "per";
+    case RecordKind::Alm:
+      return "alm";
+    case RecordKind::Cal:
+      return "cal";
+    case RecordKind::Prf:
+      break;
+  }
+  return "prf";
 }
 
-void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
-  z += 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
-}
-
-std::uint64_t Mix(std::uint64_t x) {
-  x ^= x >> 30;
-  x *= 0xbf58476d1ce4e5b9ULL;
-  x ^= x >> 27;
-  x *= 0x94d049bb133111ebULL;
-  x ^= x >> 31;
-  return x;
+double Energy(int tenths) {
+  static const std::array<double, 1401> table = [] {
+    std::array<double, 1401> t{};
+    for (int v = 0; v <= 1400; ++v) t[static_cast<std::size_t>(v)] = std::pow(10.0, v / 100.0);
+    return t;
+  }();
+  return table[static_cast<std::size_t>(std::clamp(tenths, 0, 1400))];
 }
 
 }  // namespace
 
-LocalSeconds LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  return static_cast<LocalSeconds>(now) + tm.tm_gmtoff;
+bool ParseKind(const std::string& command, RecordKind& out) {
+  if (command == "getper")
+    out = RecordKind::Per;
+  else if (command == "getalm")
+    out = RecordKind::Alm;
+  else if (command == "getcal")
+    out = RecordKind::Cal;
+  else if (command == "getprf")
+    out = RecordKind::Prf;
+  else
+    return false;
+  return true;
 }
 
-Civil ToCivil(LocalSeconds t) {
-  std::int64_t days = t / 86400;
-  std::int64_t rest = t % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
+bool HasRecords(MonitorType type, RecordKind kind) {
+  if (type == MonitorType::Dt) return false;
+  return kind != RecordKind::Cal || type == MonitorType::Se;
+}
+
+PeriodValues Period(const LevelModel& levels, LocalSeconds t, int seconds) {
+  std::vector<int> values(static_cast<std::size_t>(seconds));
+  double energy = 0;
+  for (int i = 0; i < seconds; ++i) {
+    values[static_cast<std::size_t>(i)] = levels.Tenths(t + i);
+    energy += Energy(values[static_cast<std::size_t>(i)]);
   }
-  Civil c{};
-  CivilFromDays(days, c.year, c.month, c.day);
-  c.hour = static_cast<int>(rest / 3600);
-  c.minute = static_cast<int>(rest / 60 % 60);
-  c.second = static_cast<int>(rest % 60);
-  return c;
+  PeriodValues p{};
+  p.laeq = static_cast<int>(std::lround(100.0 * std::log10(energy / seconds)));
+  p.lmax = *std::max_element(values.begin(), values.end()) + 15;
+  // L10 is the level exceeded a tenth of the time, L90 the one exceeded nine tenths of it.
+  auto nth = [&](std::size_t k) {
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
+    return values[k];
+  };
+  p.l10 = nth(values.size() * 9 / 10);
+  p.l90 = nth(values.size() / 10);
+  return p;
 }
 
-LocalSeconds FromCivil(int year, int month, int day, int hour, int minute, int second) {
-  return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+Download::Download(RecordKind kind, MonitorType type, const std::string& start,
+                   const std::string& period, LocalSeconds historyStart, LocalSeconds now)
+    : kind_(kind), periodText_(period), end_(now) {
+  LocalSeconds from = ParseStamp(start);
+  empty_ = from < 0 || !HasRecords(type, kind);
+  if (from < historyStart) from = historyStart;
+  cursor_ = from;
+  if (kind == RecordKind::Per) {
+    // Slots are whole divisions of the day; any other period has no records.
+    if (!ParseInt(period, period_) || period_ <= 0 || 1440 % period_ != 0) {
+      empty_ = true;
+      return;
+    }
+    const LocalSeconds step = period_ * 60;
+    cursor_ = (from + step - 1) / step * step;
+  }
 }
 
-LocalSeconds ParseDateTime(const std::string& date, const std::string& time) {
-  int y, mo, d, h = 0, mi = 0, s = 0;
-  if (std::sscanf(date.c_str(), "%4d-%2d-%2d", &y, &mo, &d) != 3) return -1;
-  if (!time.empty() && std::sscanf(time.c_str(), "%2d:%2d:%2d", &h, &mi, &s) != 3) return -1;
-  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return -1;
-  return FromCivil(y, mo, d, h, mi, s);
+std::string Download::Lead(LocalSeconds t) const {
+  return std::string(Command(kind_)) + "&" + DateFields(t) + "&";
 }
 
-std::string TimeText(LocalSeconds t) {
-  const Civil c = ToCivil(t);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", c.hour, c.minute, c.second);
-  return text;
+bool Download::Next(const RecordSource& source, std::vector<std::string>& lines) {
+  const LocalSeconds step = kind_ == RecordKind::Per ? period_ * 60 : 1;
+  if (!empty_ && cursor_ + step <= end_) {
+    switch (kind_) {
+      case RecordKind::Per:
+        Per(source, lines);
+        break;
+      case RecordKind::Alm:
+        Alm(source, lines);
+        break;
+      case RecordKind::Cal:
+        Cal(source, lines);
+        break;
+      case RecordKind::Prf:
+        Prf(source, lines);
+        break;
+    }
+    return true;
+  }
+  // The end marker carries the leading fields of a data line; prf keeps a non-empty value field.
+  if (kind_ == RecordKind::Per)
+    lines.push_back(Lead(end_) + periodText_ + "&.end");
+  else if (kind_ == RecordKind::Prf)
+    lines.push_back(Lead(end_) + ".end&0");
+  else
+    lines.push_back(Lead(end_) + ".end");
+  return false;
 }
 
-LevelModel::LevelModel(std::uint64_t seed, int monitor, const std::string& profile)
-    : key_(Mix(seed * 1000003ULL + static_cast<std::uint64_t>(monitor))) {
-  int base = 550, events = 4;
-  if (profile == "quiet") base = 420, events = 1;
-  if (profile == "loud") base = 660, events = 8;
-  if (profile == "alarmy") base = 690, events = 20;
-  baseTenths_ = base + static_cast<int>(key_ % 40) - 20;
-  trig1_ = (baseTenths_ + 100) / 10;
-  trig2_ = trig1_ + 5;
-  eventRate_ = events;
+// Completed slots only: a slot's record exists once its period is over.
+void Download::Per(const RecordSource& source, std::vector<std::string>& lines) {
+  const LocalSeconds step = period_ * 60;
+  const LocalSeconds day = DayOf(cursor_);
+  const std::string lead = Lead(day) + periodText_ + "&";
+  if (headerDay_ != day) {
+    headerDay_ = day;
+    lines.push_back(lead + ".time,laeq,lmax,l10,l90");
+  }
+  for (; cursor_ < day + 86400 && cursor_ + step <= end_; cursor_ += step) {
+    const PeriodValues p = Period(source.levels, cursor_, static_cast<int>(step));
+    std::string row = lead + TimeText(cursor_);
+    for (const int v : {p.laeq, p.lmax, p.l10, p.l90}) {
+      // Quietmark-SE stores tenths of a dB as whole numbers, Quietmark-NG decimals.
+      row += ",";
+      row += source.type == MonitorType::Se ? std::to_string(v) : Tenths(v);
+    }
+    lines.push_back(std::move(row));
+  }
 }
 
-std::uint64_t LevelModel::Hash(std::int64_t a, std::int64_t b) const {
-  return Mix(key_ ^ Mix(static_cast<std::uint64_t>(a) * 31 + static_cast<std::uint64_t>(b)));
+void Download::Alm(const RecordSource& source, std::vector<std::string>& lines) {
+  const LocalSeconds day = DayOf(cursor_);
+  const LocalSeconds last = std::min(day + 86399, end_);
+  const auto alarms = AlarmsBetween(source.levels, source.alarms, cursor_, last);
+  cursor_ = day + 86400;
+  if (alarms.empty()) return;
+  lines.push_back(Lead(day) + ".time,duration,lmax");
+  std::string records;
+  for (std::size_t i = 0; i < alarms.size(); ++i) {
+    if (!records.empty()) records += ";";
+    records += TimeText(alarms[i].at) + "," + std::to_string(alarms[i].duration) + "," +
+               Tenths(alarms[i].lmaxTenths);
+    if ((i + 1) % kAlarmsPerLine == 0 || i + 1 == alarms.size()) {
+      lines.push_back(Lead(day) + records);
+      records.clear();
+    }
+  }
 }
 
-int LevelModel::Tenths(LocalSeconds t) const {
-  // Quieter at night, a little noise each second, and now and then a loud event of a minute.
-  const double hour = static_cast<double>(((t % 86400) + 86400) % 86400) / 3600.0;
-  const double diurnal = 60.0 * std::sin((hour - 9.0) / 24.0 * 2.0 * M_PI);
-  const int noise = static_cast<int>(Hash(t, 1) % 61) - 30;
-  const std::int64_t minute = t / 60;
-  const bool event = static_cast<int>(Hash(minute, 2) % 60) < eventRate_;
-  const int level = baseTenths_ + static_cast<int>(diurnal) + noise + (event ? 180 : 0);
-  return level < 200 ? 200 : level;
+// One calibration a day, at six in the morning.
+void Download::Cal(const RecordSource& source, std::vector<std::string>& lines) {
+  const LocalSeconds day = DayOf(cursor_);
+  const LocalSeconds at = day + 6 * 3600;
+  const LocalSeconds from = cursor_;
+  cursor_ = day + 86400;
+  if (at < from || at > end_) return;
+  lines.push_back(Lead(day) + ".time,reference,offset");
+  const int offset = static_cast<int>(source.levels.Hash(day / 86400, 5) % 7) - 3;
+  lines.push_back(Lead(day) + TimeText(at) + ",94.0," + Tenths(offset));
 }
 
-int LevelModel::AlarmsOnDay(LocalSeconds day) const {
-  return static_cast<int>(Hash(day / 86400, 3) % static_cast<std::uint64_t>(eventRate_ + 2));
-}
-
-LocalSeconds LevelModel::AlarmTime(LocalSeconds day, int i) const {
-  // Spread over the day in order, one per slot, so times never repeat.
-  const int count = AlarmsOnDay(day);
-  const std::int64_t slot = 86400 / (count > 0 ? count : 1);
-  return day + slot * i +
-         static_cast<std::int64_t>(Hash(day / 86400, 10 + i) % static_cast<std::uint64_t>(slot));
-}
-
-int LevelModel::AlarmDuration(LocalSeconds day, int i) const {
-  return 3 + static_cast<int>(Hash(day / 86400, 100 + i) % 120);
+// Blocks of one-second values in tenths of a dB; a block never crosses midnight.
+void Download::Prf(const RecordSource& source, std::vector<std::string>& lines) {
+  const LocalSeconds day = DayOf(cursor_);
+  if (headerDay_ != day) {
+    headerDay_ = day;
+    lines.push_back(Lead(day) + ".time&laeq");
+  }
+  const LocalSeconds stop = std::min({cursor_ + kPrfBlock, day + 86400, end_});
+  std::string values;
+  values.reserve(static_cast<std::size_t>(stop - cursor_) * 4);
+  for (LocalSeconds s = cursor_; s < stop; ++s) {
+    if (s != cursor_) values += ',';
+    values += std::to_string(source.levels.Tenths(s));
+  }
+  lines.push_back(Lead(day) + TimeText(cursor_) + "&" + values);
+  cursor_ = stop;
 }
 
 }  // namespace qmsim

@@ -1,43 +1,59 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "Clock.h"
+#include "Device.h"
+#include "Levels.h"
 
-// A monitor's sound levels and stored records, computed from the seed alone, so every run with
-// the same seed serves the same data.
+#include <string>
+#include <vector>
+
+// A monitor's stored records and the replies to the four download requests. Records are computed
+// from the level model on demand, so any number of days costs no memory.
 namespace qmsim {
 
-// Seconds since 1970-01-01 00:00:00 of the PC's local time (no time zone arithmetic needed).
-using LocalSeconds = std::int64_t;
+enum class RecordKind { Per, Alm, Cal, Prf };
 
-LocalSeconds LocalNow();
-struct Civil {
-  int year, month, day, hour, minute, second;
+// "getper" and so on; false for any other command.
+bool ParseKind(const std::string& command, RecordKind& out);
+// Calmpoint-DT keeps no records at all, Quietmark-NG no calibration records.
+bool HasRecords(MonitorType type, RecordKind kind);
+
+struct RecordSource {
+  const LevelModel& levels;
+  MonitorType type;
+  AlarmRule alarms;
 };
-Civil ToCivil(LocalSeconds t);
-LocalSeconds FromCivil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-// "yyyy-mm-dd hh:nn:ss" or "yyyy-mm-dd" + "hh:nn:ss"; -1 when it does not parse.
-LocalSeconds ParseDateTime(const std::string& date, const std::string& time);
-std::string TimeText(LocalSeconds t);  // "hh:mm:ss"
 
-class LevelModel {
+// One download: the reply lines of a request, produced a piece at a time.
+class Download {
  public:
-  LevelModel(std::uint64_t seed, int monitor, const std::string& profile);
-  // LAeq,1s in tenths of a dB for that second.
-  int Tenths(LocalSeconds t) const;
-  int Trig1() const { return trig1_; }
-  int Trig2() const { return trig2_; }
-  // Number of alarms stored for the day starting at `day`, and the i-th one's time and length.
-  int AlarmsOnDay(LocalSeconds day) const;
-  LocalSeconds AlarmTime(LocalSeconds day, int i) const;
-  int AlarmDuration(LocalSeconds day, int i) const;
+  // start and period are the request's fields as received; the monitor holds records from
+  // historyStart up to its clock's `now`.
+  Download(RecordKind kind, MonitorType type, const std::string& start, const std::string& period,
+           LocalSeconds historyStart, LocalSeconds now);
+  // Appends the next lines (at most a day's records, or one prf block); false once the end
+  // marker has been appended.
+  bool Next(const RecordSource& source, std::vector<std::string>& lines);
 
  private:
-  std::uint64_t Hash(std::int64_t a, std::int64_t b) const;
-  std::uint64_t key_;
-  int baseTenths_;
-  int trig1_, trig2_;
-  int eventRate_;  // loud events per hour
+  void Per(const RecordSource& source, std::vector<std::string>& lines);
+  void Alm(const RecordSource& source, std::vector<std::string>& lines);
+  void Cal(const RecordSource& source, std::vector<std::string>& lines);
+  void Prf(const RecordSource& source, std::vector<std::string>& lines);
+  std::string Lead(LocalSeconds t) const;  // command and date fields, "&"-terminated
+
+  RecordKind kind_;
+  std::string periodText_;
+  int period_ = 0;      // minutes, per only
+  bool empty_ = false;  // nothing to send but the end marker
+  LocalSeconds cursor_ = 0, end_ = 0;
+  LocalSeconds headerDay_ = -1;  // day whose header line went out last
 };
+
+// The periodic values of the slot [t, t + seconds): LAeq, Lmax, L10 and L90 in tenths of a dB.
+struct PeriodValues {
+  int laeq, lmax, l10, l90;
+};
+PeriodValues Period(const LevelModel& levels, LocalSeconds t, int seconds);
 
 }  // namespace qmsim

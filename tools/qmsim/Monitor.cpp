@@ -1,55 +1,38 @@
 #include "Monitor.h"
 
 #include <cstdio>
-#include <sstream>
 
 namespace qmsim {
 namespace {
 
-constexpr std::size_t kHighWater = 256 * 1024;  // generate records only below this backlog
-const char* const kTypeToken[] = {"cpdt", "cpng", "cpse"};
-const char* const kTypeName[] = {"DT", "NG", "SE"};
+constexpr std::size_t kHighWater = 256 * 1024;  // produce records only below this backlog
+constexpr std::size_t kLiveLimit = 64 * 1024;   // live values are skipped above this backlog
+constexpr std::size_t kMaxLine = 64 * 1024;     // a longer line from the supervisor is dropped
+constexpr std::size_t kMaxJobs = 64;
+constexpr int kAlarmCatchUp = 10;  // seconds checked at most after a stall
 
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> out;
-  std::string::size_type start = 0;
-  for (;;) {
-    const auto at = s.find(sep, start);
-    out.push_back(s.substr(start, at - start));
-    if (at == std::string::npos) return out;
-    start = at + 1;
-  }
+std::chrono::milliseconds Ms(double seconds) {
+  return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
 }
-
-std::string Tenths(int tenths) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d.%d", tenths / 10, tenths % 10);
-  return text;
-}
-
-LocalSeconds DayOf(LocalSeconds t) { return t - ((t % 86400) + 86400) % 86400; }
 
 }  // namespace
 
-Monitor::Monitor(asio::io_context& io, const Options& options, int index,
-                 const asio::ip::tcp::endpoint& server)
+Monitor::Monitor(asio::io_context& io, const Options& options, int index)
     : io_(io),
       options_(options),
       index_(index),
       type_(TypeOf(options, index)),
-      server_(server),
+      id_(IdOf(options, index)),
       socket_(io),
       retry_(io),
-      levels_(options.seed, index, options.profile) {
-  char id[64];
-  std::snprintf(id, sizeof id, "%s%03d", options.idPrefix.c_str(), index + 1);
-  id_ = id;
-  name_ = std::string("Sim ") + kTypeName[static_cast<int>(type_)] + " " + id_;
-  device_ = "MIC-" + std::to_string(10000 + (options.seed * 7919 + index * 104729) % 90000);
+      input_(kMaxLine),
+      levels_(options.seed, index, options.profile, options.alarmEvery),
+      settings_(type_, std::string("Sim ") + TypeShort(type_) + " " + id_, levels_.BackgroundDb(),
+                options.ngExtras) {
+  device_ = "MIC-" +
+            std::to_string(
+                10000 + (options.seed * 7919 + static_cast<std::uint64_t>(index) * 104729) % 90000);
   modules_ = "core,1.4;gps,2.1";
-  trig1_ = levels_.Trig1();
-  trig2_ = levels_.Trig2();
-  historyStart_ = DayOf(LocalNow()) - static_cast<LocalSeconds>(options.days) * 86400;
 }
 
 void Monitor::Log(const char* what, const std::string& text) const {
@@ -57,47 +40,64 @@ void Monitor::Log(const char* what, const std::string& text) const {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::system_clock::now().time_since_epoch())
                       .count();
-  std::printf("%lld.%03lld %s %s %s\n", static_cast<long long>(ms / 1000 % 100000),
-              static_cast<long long>(ms % 1000), id_.c_str(), what, text.c_str());
+  std::printf("%lld.%03lld %s %s%s%s\n", static_cast<long long>(ms / 1000 % 100000),
+              static_cast<long long>(ms % 1000), id_.c_str(), what, text.empty() ? "" : " ",
+              text.c_str());
 }
 
 std::string Monitor::DiscoveryAnswer() const {
-  return std::string(kTypeToken[static_cast<int>(type_)]) + "&" + id_ + "&" + name_;
+  return std::string(TypeToken(type_)) + "&" + id_ + "&" + settings_.name;
 }
 
-void Monitor::Start() { Connect(); }
+void Monitor::Start(const asio::ip::tcp::endpoint& server) {
+  server_ = server;
+  if (started_) return;
+  started_ = true;
+  Connect();
+}
 
 void Monitor::Connect() {
+  if (shutDown_) return;
   const std::uint64_t gen = ++generation_;
   socket_ = asio::ip::tcp::socket(io_);
+  Log("connecting to", server_.address().to_string() + ":" + std::to_string(server_.port()));
   socket_.async_connect(server_, [this, gen](const asio::error_code& ec) {
     if (gen != generation_) return;
     if (ec) {
+      // Never connected, so not dropped: keep trying whatever --no-reconnect says.
       Log("connect failed:", ec.message());
-      Drop(2.0);
+      asio::error_code ignored;
+      socket_.close(ignored);
+      retry_.expires_after(Ms(options_.reconnectDelay));
+      retry_.async_wait([this](const asio::error_code& e) {
+        if (!e) Connect();
+      });
       return;
     }
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
     connected_ = true;
-    Log("connected", "");
+    connectedAt_ = std::chrono::steady_clock::now();
+    Log("connected");
     Read();
   });
 }
 
-void Monitor::Drop(double reconnectAfter) {
+void Monitor::Close(const std::string& why, double delay) {
+  Log("closed:", why);
   ++generation_;
   asio::error_code ignored;
+  socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
   socket_.close(ignored);
-  connected_ = false;
+  connected_ = identified_ = closing_ = writing_ = false;
   live_ = live1s_ = false;
   pending_.clear();
   inflight_.clear();
-  writing_ = false;
   jobs_.clear();
   input_.consume(input_.size());
-  if (!options_.reconnect || reconnectAfter < 0) return;
-  retry_.expires_after(std::chrono::milliseconds(static_cast<int>(reconnectAfter * 1000)));
+  if (delay < 0 || shutDown_) return;
+  Log("reconnecting in", std::to_string(delay) + " s");
+  retry_.expires_after(Ms(delay));
   retry_.async_wait([this](const asio::error_code& ec) {
     if (!ec) Connect();
   });
@@ -105,28 +105,35 @@ void Monitor::Drop(double reconnectAfter) {
 
 void Monitor::Read() {
   const std::uint64_t gen = generation_;
-  asio::async_read_until(socket_, input_, '\n',
-                         [this, gen](const asio::error_code& ec, std::size_t n) {
-                           if (gen != generation_) return;
-                           if (ec) {
-                             Log("connection closed:", ec.message());
-                             Drop(2.0);
-                             return;
-                           }
-                           std::string line(asio::buffers_begin(input_.data()),
-                                            asio::buffers_begin(input_.data()) + n);
-                           input_.consume(n);
-                           while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-                             line.pop_back();
-                           if (!line.empty()) Handle(line);
-                           if (gen == generation_) Read();
-                         });
+  asio::async_read_until(
+      socket_, input_, '\n', [this, gen](const asio::error_code& ec, std::size_t n) {
+        if (gen != generation_) return;
+        if (ec == asio::error::not_found) {
+          // No line end within the limit: drop what came and read on.
+          Log("overlong line dropped");
+          input_.consume(input_.size());
+          Read();
+          return;
+        }
+        if (ec) {
+          Close(ec == asio::error::eof ? "by the supervisor" : ec.message(),
+                options_.reconnect ? options_.reconnectDelay : -1);
+          return;
+        }
+        std::string line(asio::buffers_begin(input_.data()),
+                         asio::buffers_begin(input_.data()) + static_cast<std::ptrdiff_t>(n));
+        input_.consume(n);
+        line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) Handle(line);
+        if (gen == generation_) Read();
+      });
 }
 
 void Monitor::Send(const std::string& line) {
-  if (!connected_) return;
+  if (!connected_ || closing_) return;
   Log(">", line);
-  pending_ += line;
+  pending_ += Ascii(line);
   pending_ += "\r\n";
   Flush();
 }
@@ -143,7 +150,15 @@ void Monitor::Flush() {
                       writing_ = false;
                       inflight_.clear();
                       if (ec) {
-                        Drop(2.0);
+                        Close(ec.message(), options_.reconnect ? options_.reconnectDelay : -1);
+                        return;
+                      }
+                      if (closing_) {
+                        // Once "rebooting" is out, go down and come back after the reboot.
+                        if (!pending_.empty())
+                          Flush();
+                        else
+                          Close("rebooting", options_.rebootDelay);
                         return;
                       }
                       Pump();
@@ -151,203 +166,144 @@ void Monitor::Flush() {
                     });
 }
 
+std::string Monitor::Identification() const {
+  const std::string token = TypeToken(type_);
+  switch (type_) {
+    case MonitorType::Dt:
+      return token + "&" + id_;
+    case MonitorType::Ng:
+      return token + "&" + id_ + "&" + settings_.name + "&" + device_ + "&" + modules_;
+    case MonitorType::Se:
+      break;
+  }
+  const bool five = options_.seIdent == "5" || (options_.seIdent == "alt" && index_ % 2 == 0);
+  return token + "&" + id_ + "&" + settings_.name + (five ? "&" + device_ : "") + "&" + modules_;
+}
+
+// Ages in seconds of the alarms of the last hour.
+std::string Monitor::AlarmList() const {
+  const LocalSeconds now = Now();
+  const AlarmRule rule = Rule();
+  std::string ages;
+  for (const AlarmRecord& a : AlarmsBetween(levels_, rule, now - 3599, now))
+    ages += (ages.empty() ? "" : ";") + std::to_string(now - a.at);
+  return "alarms&" + ages;
+}
+
+AlarmRule Monitor::Rule() const {
+  return AlarmRule{settings_.RedDb(), settings_.AlarmSeconds(), levels_.HoldOff()};
+}
+
+std::string Monitor::LevelFields() const {
+  return "&ledmin=" + std::to_string(settings_.LedMin()) +
+         "&ledmax=" + std::to_string(settings_.LedMax()) +
+         "&trig1=" + std::to_string(settings_.YellowDb()) +
+         "&trig2=" + std::to_string(settings_.RedDb());
+}
+
 void Monitor::Handle(const std::string& line) {
   Log("<", line);
   const auto f = Split(line, '&');
   const std::string& cmd = f[0];
-  const int t = static_cast<int>(type_);
+  RecordKind kind;
   if (cmd == "cnx") {
-    if (type_ == MonitorType::Dt)
-      Send(std::string(kTypeToken[t]) + "&" + id_);
-    else if (type_ == MonitorType::Ng)
-      Send("cpng&" + id_ + "&" + name_ + "&" + device_ + "&" + modules_);
-    else if (index_ % 2)
-      Send("cpse&" + id_ + "&" + name_ + "&" + modules_);
-    else
-      Send("cpse&" + id_ + "&" + name_ + "&" + device_ + "&" + modules_);
-    // A monitor reports its recent alarms (ages in seconds) when it comes up.
-    std::string ages;
-    const LocalSeconds now = Now();
-    for (LocalSeconds day = DayOf(now) - 86400; day <= now; day += 86400)
-      for (int i = 0; i < levels_.AlarmsOnDay(day); ++i) {
-        const LocalSeconds at = levels_.AlarmTime(day, i);
-        if (at > now - 3600 && at <= now)
-          ages += (ages.empty() ? "" : ";") + std::to_string(now - at);
-      }
-    Send("alarms&" + ages);
+    if (!options_.ident) return;
+    Send(Identification());
+    identified_ = true;
+    lastSecond_ = Now();
+    Send(AlarmList());
   } else if (cmd == "ping") {
-    if (options_.pong) Send("pong&" + std::to_string(35 + (index_ * 13) % 36));
-  } else if (line == "live&start&1") {
-    live_ = true;
-  } else if (line == "live&stop&0") {
-    live_ = false;
+    const double upFor =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - connectedAt_).count();
+    if (options_.pong && (options_.pongFor <= 0 || upFor < options_.pongFor))
+      Send("pong&" + std::to_string(35 + (index_ * 13) % 36));
+  } else if (cmd == "live" && f.size() >= 2 && (f[1] == "start" || f[1] == "stop")) {
+    live_ = f[1] == "start";
+  } else if (cmd == "live1s" && f.size() >= 2 && (f[1] == "start" || f[1] == "stop")) {
+    live1s_ = f[1] == "start";
   } else if (cmd == "getleqbuf") {
-    std::string values;
     const LocalSeconds now = Now();
-    for (LocalSeconds s = now - 900; s < now; ++s)
-      values += (values.empty() ? "" : ",") + Tenths(levels_.Tenths(s));
+    std::string values;
+    values.reserve(static_cast<std::size_t>(options_.leqbuf) * 5);
+    for (LocalSeconds s = now - options_.leqbuf; s < now; ++s)
+      values += (s == now - options_.leqbuf ? "" : ",") + Tenths(levels_.Tenths(s));
     Send("leqbuf&" + values);
-  } else if (line == "live1s&start") {
-    live1s_ = true;
-  } else if (line == "live1s&stop") {
-    live1s_ = false;
-  } else if (cmd == "setclk" && f.size() == 3) {
-    const LocalSeconds set = ParseDateTime(f[1], f[2]);
-    if (set >= 0) clockOffset_ = set - LocalNow();
-  } else if (cmd == "getsettings") {
-    Send("getsettings&name=" + name_ + "&trig1=" + std::to_string(trig1_) +
-         "&trig2=" + std::to_string(trig2_) + "&ledmin=30&ledmax=110&period=15");
-  } else if (cmd == "setsettings") {
-    for (std::size_t i = 1; i < f.size(); ++i) {
-      const auto kv = Split(f[i], '=');
-      if (kv.size() != 2) continue;
-      if (kv[0] == "name") name_ = kv[1];
-      if (kv[0] == "trig1") trig1_ = std::atoi(kv[1].c_str());
-      if (kv[0] == "trig2") trig2_ = std::atoi(kv[1].c_str());
+  } else if (cmd == "setclk") {
+    const LocalSeconds set = f.size() == 3 ? ParseDateTime(f[1], f[2]) : -1;
+    if (set < 0 || f[2].empty()) {
+      Log("bad clock line ignored");
+      return;
     }
-    Send("setsettings&ok");
+    clockOffset_ = set - LocalNow();
+    lastSecond_ = Now();
+    Log("clock set, offset", std::to_string(clockOffset_) + " s");
+  } else if (cmd == "getsettings") {
+    Send(settings_.GetSettingsLine());
+  } else if (cmd == "setsettings") {
+    const bool ok = !options_.refuseSettings && settings_.Apply(f);
+    Send(ok ? "setsettings&ok" : "setsettings&fail");
   } else if (cmd == "reboot") {
     Send("rebooting");
-    Drop(5.0);
+    closing_ = true;
   } else if (cmd == "shutdown") {
-    Drop(-1);
-  } else if (cmd == "getper" && f.size() == 3) {
-    StartJob('p', f[1], std::atoi(f[2].c_str()));
-  } else if (cmd == "getalm" && f.size() == 2) {
-    StartJob('a', f[1], 0);
-  } else if (cmd == "getcal" && f.size() == 2) {
-    StartJob('c', f[1], 0);
-  } else if (cmd == "getprf" && f.size() == 2) {
-    StartJob('f', f[1], 0);
+    shutDown_ = true;
+    Close("shut down", -1);
+  } else if (ParseKind(cmd, kind)) {
+    Download(kind, f);
+  } else {
+    Log("ignored");
   }
 }
 
-void Monitor::Tick(int tick) {
-  if (!connected_) return;
+void Monitor::Download(RecordKind kind, const std::vector<std::string>& f) {
+  if (f.size() != (kind == RecordKind::Per ? 3u : 2u) || jobs_.size() >= kMaxJobs) {
+    Log("request ignored");
+    return;
+  }
   const LocalSeconds now = Now();
-  const int level = levels_.Tenths(now);
-  if (live_) {
-    const int jitter = static_cast<int>((tick * 37 + index_ * 11) % 41) - 20;
-    Send("live&laf=" + Tenths(level + jitter) + "&ledmin=30&ledmax=110&trig1=" +
-         std::to_string(trig1_) + "&trig2=" + std::to_string(trig2_));
-  }
-  if ((tick + index_) % 10 != 0) return;  // once a second from here on
-  if (live1s_)
-    Send("live1s&laeq=" + Tenths(level) + "&trig1=" + std::to_string(trig1_) +
-         "&trig2=" + std::to_string(trig2_));
-  // Three seconds above the red trigger make an alarm, at most one a minute.
-  loudSeconds_ = level >= trig2_ * 10 ? loudSeconds_ + 1 : 0;
-  if (loudSeconds_ >= 3 && now - lastAlarm_ >= 60) {
-    lastAlarm_ = now;
-    loudSeconds_ = 0;
-    Send("alarm");
-  }
-}
-
-void Monitor::StartJob(char kind, const std::string& start, int period) {
-  LocalSeconds from = ParseDateTime(start.substr(0, 10), start.size() > 11 ? start.substr(11) : "");
-  if (from < historyStart_) from = historyStart_;
-  if (kind == 'p') {
-    if (period <= 0) period = 5;
-    const LocalSeconds step = period * 60;
-    from = (from + step - 1) / step * step;
-  }
-  jobs_.push_back(Job{kind, period, from, Now(), -1});
+  const LocalSeconds historyStart = DayOf(now) - static_cast<LocalSeconds>(options_.days) * 86400;
+  jobs_.emplace_back(kind, type_, f[1], kind == RecordKind::Per ? f[2] : std::string(),
+                     historyStart, now);
   Pump();
 }
 
-std::string Monitor::DatePrefix(const char* command, LocalSeconds t) const {
-  const Civil c = ToCivil(t);
-  char text[64];
-  std::snprintf(text, sizeof text, "%s&%04d&%02d&%02d&", command, c.year, c.month, c.day);
-  return text;
-}
-
-std::string Monitor::PerValues(LocalSeconds t) const {
-  const int laeq = levels_.Tenths(t);
-  const int values[] = {laeq, laeq + 85, laeq + 30, laeq - 55};
-  std::string out;
-  for (int v : values) {
-    out += ",";
-    // Quietmark-SE reports tenths of a dB as whole numbers, Quietmark-NG decimals.
-    out += type_ == MonitorType::Se ? std::to_string(v) : Tenths(v);
-  }
-  return out;
-}
-
 void Monitor::Pump() {
-  while (connected_ && pending_.size() < kHighWater && !jobs_.empty()) {
-    if (!PumpOne(jobs_.front())) jobs_.pop_front();
+  const RecordSource source{levels_, type_, Rule()};
+  std::vector<std::string> lines;
+  while (connected_ && !closing_ && pending_.size() < kHighWater && !jobs_.empty()) {
+    lines.clear();
+    const bool more = jobs_.front().Next(source, lines);
+    for (const std::string& l : lines) Send(l);
+    if (!more) jobs_.pop_front();
   }
-  Flush();
 }
 
-// Sends the next few lines of a download; false when its end marker has gone.
-bool Monitor::PumpOne(Job& job) {
-  const LocalSeconds day = DayOf(job.cursor);
-  const bool done = job.cursor > job.end;
-  if (job.kind == 'p') {
-    const std::string prefix = "per&";
-    if (done) {
-      Send(DatePrefix("per", job.end) + std::to_string(job.period) + "&.end");
-      return false;
+void Monitor::CheckAlarms(LocalSeconds now) {
+  if (now - lastSecond_ > kAlarmCatchUp) lastSecond_ = now - kAlarmCatchUp;
+  const AlarmRule rule = Rule();
+  for (LocalSeconds s = lastSecond_ + 1; s <= now; ++s)
+    if (AlarmRaisedAt(levels_, rule, s)) {
+      Log("alarm at", TimeText(s));
+      Send("alarm");
     }
-    const std::string head = DatePrefix("per", job.cursor) + std::to_string(job.period) + "&";
-    if (job.headerDay != day) {
-      job.headerDay = day;
-      Send(head + ".time,laeq,lmax,l10,l90");
-    }
-    Send(head + TimeText(job.cursor) + PerValues(job.cursor));
-    job.cursor += job.period * 60;
-    return true;
+  if (now > lastSecond_) lastSecond_ = now;
+}
+
+void Monitor::Tick(std::uint64_t tick) {
+  if (!connected_ || closing_) return;
+  const LocalSeconds now = Now();
+  if (identified_) CheckAlarms(now);
+  if (pending_.size() > kLiveLimit) return;
+  if (live_) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::system_clock::now().time_since_epoch())
+                        .count();
+    Send("live&laf=" + Tenths(levels_.FastTenths(now, static_cast<int>(ms / 100 % 10))) +
+         LevelFields());
   }
-  if (job.kind == 'a' || job.kind == 'c') {
-    const char* command = job.kind == 'a' ? "alm" : "cal";
-    if (done) {
-      Send(DatePrefix(command, job.end) + ".end");
-      return false;
-    }
-    std::string records;
-    if (job.kind == 'a') {
-      for (int i = 0; i < levels_.AlarmsOnDay(day); ++i) {
-        const LocalSeconds at = levels_.AlarmTime(day, i);
-        if (at < job.cursor || at > job.end) continue;
-        records += (records.empty() ? "" : ";") + TimeText(at) + "," +
-                   std::to_string(levels_.AlarmDuration(day, i)) + "," +
-                   Tenths(levels_.Tenths(at) + 150);
-      }
-    } else if (day + 6 * 3600 >= job.cursor && day + 6 * 3600 <= job.end) {
-      records = "06:00:00,94.0,0.1";
-    }
-    if (!records.empty()) {
-      Send(DatePrefix(command, day) +
-           (job.kind == 'a' ? ".time,duration,lmax" : ".time,reference,offset"));
-      Send(DatePrefix(command, day) + records);
-    }
-    job.cursor = day + 86400;
-    return true;
-  }
-  // prf: blocks of up to 600 one-second values, never across midnight.
-  if (done) {
-    Send(DatePrefix("prf", job.end) + ".end&0");
-    return false;
-  }
-  if (job.headerDay != day) {
-    job.headerDay = day;
-    Send(DatePrefix("prf", day) + ".time&laeq");
-  }
-  LocalSeconds stop = job.cursor + 600;
-  if (stop > day + 86400) stop = day + 86400;
-  if (stop > job.end + 1) stop = job.end + 1;
-  std::string values;
-  values.reserve(static_cast<std::size_t>(stop - job.cursor) * 4);
-  for (LocalSeconds s = job.cursor; s < stop; ++s) {
-    if (s != job.cursor) values += ',';
-    values += std::to_string(levels_.Tenths(s));
-  }
-  Send(DatePrefix("prf", day) + TimeText(job.cursor) + "&" + values);
-  job.cursor = stop;
-  return true;
+  // Monitors take turns over the ten ticks of a second.
+  if (live1s_ && (tick + static_cast<std::uint64_t>(index_)) % 10 == 0)
+    Send("live1s&laeq=" + Tenths(levels_.Tenths(now - 1)) + LevelFields());
 }
 
 }  // namespace qmsim
