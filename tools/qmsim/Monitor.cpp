@@ -96,7 +96,9 @@ void Monitor::Close(const std::string& why, double delay) {
   jobs_.clear();
   input_.consume(input_.size());
   if (delay < 0 || shutDown_) return;
-  Log("reconnecting in", std::to_string(delay) + " s");
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", delay);
+  Log("reconnecting in", text);
   retry_.expires_after(Ms(delay));
   retry_.async_wait([this](const asio::error_code& ec) {
     if (!ec) Connect();
