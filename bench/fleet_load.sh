@@ -4,36 +4,24 @@
 # identified, and whether any ping was missed.
 #   bench/fleet_load.sh [COUNT] [SECONDS] [extra qmsim options...]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$here/build}"
+. "$(dirname "$0")/supervisor.sh"
 count="${1:-500}"
 seconds="${2:-60}"
 shift $(( $# > 2 ? 2 : $# ))
-work=$(mktemp -d)
-trap 'kill $sim $sv 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-mkdir -p "$work/data/Brackenhall/Quietmark-SV" "$work/run"
-chmod 700 "$work/run"
-printf '[network]\r\nport=%s\r\n' "$port" > "$work/data/Brackenhall/Quietmark-SV/settings.ini"
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/cfg"
-export QT_QPA_PLATFORM=offscreen
-"$build/quietmark-sv" >/dev/null 2>&1 &
-sv=$!
-for _ in $(seq 100); do (echo >/dev/tcp/127.0.0.1/"$port") 2>/dev/null && break; sleep 0.1; done
+start_supervisor
 ticks=$(getconf CLK_TCK)
-cpu() { awk '{print $14 + $15}' "/proc/$sv/stat"; }
 "$build/qmsim" --host 127.0.0.1 --port "$port" --count "$count" --type mix --id-prefix LOAD- \
   --no-discovery "$@" >/dev/null 2>&1 &
 sim=$!
 sleep 10  # connect and identify
-c0=$(cpu); t0=$(date +%s.%N)
+c0=$(cpu_ticks); t0=$(date +%s.%N)
 sleep "$seconds"
-c1=$(cpu); t1=$(date +%s.%N)
+c1=$(cpu_ticks); t1=$(date +%s.%N)
 rss_kb=$(awk '/VmRSS/ {print $2}' "/proc/$sv/status")
 hwm_kb=$(awk '/VmHWM/ {print $2}' "/proc/$sv/status")
 kill "$sim"; wait "$sim" 2>/dev/null || true
 kill -TERM "$sv"; wait "$sv" || true
-log="$work/data/Brackenhall/Quietmark-SV/lastrun.log"
+log="$appdata/lastrun.log"
 connected=$(grep -c ' - connected on ' "$log" || true)
 missed=$(grep -c 'missed ping' "$log" || true)
 lost=$(grep -c 'connection lost' "$log" || true)

@@ -3,21 +3,9 @@
 # total time, records per second and the supervisor's peak resident memory.
 #   bench/year_download.sh [DAYS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$here/build}"
+. "$(dirname "$0")/supervisor.sh"
 days="${1:-365}"
-work=$(mktemp -d)
-trap 'kill $sim $sv 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-mkdir -p "$work/data/Brackenhall/Quietmark-SV" "$work/run"
-chmod 700 "$work/run"
-printf '[network]\r\nport=%s\r\nrtlive=0\r\nhistory=0\r\n' "$port" \
-  > "$work/data/Brackenhall/Quietmark-SV/settings.ini"
-export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/cfg"
-export QT_QPA_PLATFORM=offscreen
-"$build/quietmark-sv" >/dev/null 2>&1 &
-sv=$!
-for _ in $(seq 100); do (echo >/dev/tcp/127.0.0.1/"$port") 2>/dev/null && break; sleep 0.1; done
+start_supervisor $'rtlive=0\r\nhistory=0\r\n'
 start=$(date +%s.%N)
 "$build/qmsim" --port "$port" --type se --count 1 --days "$days" --no-discovery -v \
   > "$work/sim.log" 2>&1 &
@@ -25,7 +13,7 @@ sim=$!
 # The download is complete when the monitor has sent all eight end markers and the supervisor
 # has written the last file.
 until [ "$(grep -c '&\.end' "$work/sim.log" || true)" -ge 8 ]; do sleep 0.2; done
-data="$work/data/Brackenhall/Quietmark-SV/data/SIM-001"
+data="$appdata/data/SIM-001"
 today="$data/$(date +%Y-%m)/prf-$(date +%d).csv"
 until [ -f "$today" ]; do sleep 0.1; done
 end=$(date +%s.%N)
