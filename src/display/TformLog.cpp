@@ -2,6 +2,7 @@
 
 #include "core/EventLog.h"
 #include "core/TRunstat.h"
+#include "live/Alarms.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -55,6 +56,9 @@ TformLog::TformLog(TEventLog* log, TRunstat* runstat, QWidget* mainWindow)
   flushTimer_.setInterval(100);
   flushTimer_.setSingleShot(true);
   connect(&flushTimer_, &QTimer::timeout, this, &TformLog::Flush);
+
+  captionTimer_.setInterval(1000);
+  connect(&captionTimer_, &QTimer::timeout, this, [this] { setWindowTitle(LogWindowCaption()); });
 }
 
 void TformLog::PlaceBeside(const QRect& mainFrame, const QRect& desktop) {
@@ -72,6 +76,7 @@ void TformLog::showEvent(QShowEvent* event) {
     PlaceBeside(mainWindow_->frameGeometry(), desktop);
   }
   chkDebugLog_->setChecked(runstat_->bDebugLog.load());
+  captionTimer_.start();
   // Show the log as it is now, then follow it.
   memoLog_->clear();
   pending_.clear();
@@ -93,6 +98,7 @@ void TformLog::showEvent(QShowEvent* event) {
 void TformLog::hideEvent(QHideEvent* event) {
   disconnect(feed_);
   flushTimer_.stop();
+  captionTimer_.stop();
   pending_.clear();
   QWidget::hideEvent(event);
 }

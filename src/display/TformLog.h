@@ -41,5 +41,6 @@ class TformLog : public QWidget {
   QPushButton* btnSave_;
   QStringList pending_;
   QTimer flushTimer_;
+  QTimer captionTimer_;  // the memory use in the caption, every second while shown
   QMetaObject::Connection feed_;
 };
