@@ -39,17 +39,28 @@ std::optional<int> RowTime(const QString& row) {
   return *h * 3600 + *m * 60 + *s;
 }
 
-bool Filled(const QString& row) {
-  // Commas and blanks both separate fields here.
-  qsizetype start = 0;
-  int field = 0;
-  for (qsizetype i = 0; i <= row.size(); ++i) {
-    if (i < row.size() && row[i] != QLatin1Char(',') && row[i] != QLatin1Char(' ')) continue;
-    if (field == 1) return QStringView(row).mid(start, i - start) != QLatin1String("-");
-    ++field;
-    start = i + 1;
+QList<QStringView> SplitDelimited(QStringView text, QChar separator, qsizetype maxFields) {
+  QList<QStringView> fields;
+  const qsizetype n = text.size();
+  auto blank = [&](qsizetype i) { return i < n && text[i].unicode() <= ' '; };
+  qsizetype i = 0;
+  while (blank(i)) ++i;
+  while (i < n && fields.size() != maxFields) {
+    const qsizetype start = i;
+    while (i < n && text[i].unicode() > ' ' && text[i] != separator) ++i;
+    fields << text.mid(start, i - start);
+    while (blank(i)) ++i;
+    if (i < n && text[i] == separator) {
+      if (++i == n) fields << QStringView();
+      while (blank(i)) ++i;
+    }
   }
-  return false;
+  return fields;
+}
+
+bool Filled(const QString& row) {
+  const QList<QStringView> fields = SplitDelimited(row, QLatin1Char(','), 2);
+  return fields.size() >= 2 && fields[1] != QLatin1String("-");
 }
 
 QString TimeText(int s) {
@@ -67,10 +78,16 @@ void InitPerFile(QStringList& list, int period) {
 }
 
 void InitPrfFile(QStringList& list) {
-  list.clear();
-  list.reserve(86401);
-  list << QStringLiteral(".");
-  for (int s = 0; s < 86400; ++s) list << TimeText(s) + QStringLiteral(",-");
+  // Every open prf buffer starts as a copy of one template: the rows share their text until a
+  // value replaces them, which keeps a fleet's first downloads small in memory.
+  static const QStringList kTemplate = [] {
+    QStringList rows;
+    rows.reserve(86401);
+    rows << QStringLiteral(".");
+    for (int s = 0; s < 86400; ++s) rows << TimeText(s) + QStringLiteral(",-");
+    return rows;
+  }();
+  list = kTemplate;
 }
 
 std::optional<QString> ScalePerLine(const QString& line) {

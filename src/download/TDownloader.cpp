@@ -10,6 +10,10 @@
 #include <QDir>
 #include <QFile>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 const QString kType_SE = QStringLiteral("Quietmark-SE");
@@ -165,6 +169,10 @@ bool TDownloader::Close(TDTClient& c, Kind kind) {
   }
   Buffer(c, kind).clear();
   path.clear();
+#ifdef __GLIBC__
+  // A closed prf buffer frees some 90000 small blocks; hand the memory back to the system.
+  if (kind == kPrf) malloc_trim(0);
+#endif
   return true;
 }
 
