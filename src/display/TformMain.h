@@ -2,17 +2,23 @@
 
 #include "core/ISupervisorUi.h"
 #include "core/TSupervisor.h"
+#include "display/ClientTable.h"
+#include "display/FrameGeometry.h"
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QSystemTrayIcon;
 class QTableWidget;
 class QToolButton;
+class TFrameClient;
 class TformLog;
 
 // The main window: the desk the monitor windows lie on, with toolbar, monitor table and status
@@ -36,12 +42,41 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   void ShowError(const QString& text) override;
 
   void LoadBackground();
+  // The switches as the settings hold them, then applied to every monitor.
   void ShowLiveState();
   void ShowHistoryState();
+  void RepositionAll();
+  void SetMinimised(bool bMinimise);
+
+  // Window menu.
+  void menuCompactClick();
+  void menuExpandAllClick();
+  void menuMatchSizeClick();
+  void AlignCompactWindows();
+  void TileWindows();
+
+  // Monitor table handlers; row is the grid's data row (0 = first monitor).
+  void gridClientsFixedCellClick(int col);
+  void gridClientsMouseUp(Qt::MouseButton button, int row, const QPoint& globalPos);
+  void menuDMDeleteClick();
+  void menuClientsClick();
+  void btnReporterClick();
+  void panelLogoClick();
+  void trayiconClick();
+  void trayiconBalloonClick();
 
   // Period list entries in minutes, by position.
   static constexpr int kPeriods[6] = {1, 5, 10, 15, 30, 60};
   static int PeriodIndex(int minutes);
+  static constexpr const char* kVendorUrl = "https://www.brackenhall.example/";
+
+  // Monitor windows in order of creation.
+  const std::vector<TFrameClient*>& Frames() const { return frames_; }
+  const TClientTable& ClientTable() const { return table_; }
+
+  // Seams: the delete confirmation (true for Yes) and the URL opener.
+  std::function<bool(const QString& text)> confirmDelete;
+  std::function<bool(const QString& url)> openUrl;
 
   QWidget* panelBtns() const { return panelBtns_; }
   QWidget* panelMain() const { return panelMain_; }
@@ -53,32 +88,49 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   QMenu* menuHelp() const { return menuHelp_; }
   QLabel* lblOnlineStatus() const { return lblOnlineStatus_; }
   QLabel* panelStatCnx() const { return panelStatCnx_; }
+  QLabel* panelLogo() const { return panelLogo_; }
   QTableWidget* gridClients() const { return gridClients_; }
+  QMenu* popupDeadMonitor() const { return popupDeadMonitor_; }
+  QAction* menuDMType() const { return menuDMType_; }
+  QAction* menuDMID() const { return menuDMID_; }
+  QSystemTrayIcon* trayicon() const { return trayicon_; }
+  QLabel* imgBackground() const { return imgBackground_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus();
   void BuildToolbar();
   void BuildStatusBar();
   void BuildPanels();
+  void BuildTray();
   void FormShow();
   void FormHide();
   void FormDestroy();
   void menuToolbarClick();
-  void menuClientsClick();
   void btnLiveClick();
   void btnHistoryClick();
   void comboPeriodChange(int index);
-  void btnReporterClick();
+  void ShowLiveSwitch();
+  void ShowHistorySwitch();
+  void ShowClientTable();
+  void SetMinimisedFrom(bool bMinimise, Qt::WindowStates before);
+  void ShowMainWindow();
 
   std::unique_ptr<TSupervisor> sup_;
   TformLog* formLog_ = nullptr;
   bool shown_ = false;
+  bool started_ = false;  // the monitor list exists
   bool destroyed_ = false;
+  std::vector<TFrameClient*> frames_;
+  int frameCounter_ = 0;
+  TClientTable table_;
+  int deadMenuIndex_ = -1;
+  qint64 reporterPid_ = 0;
 
   QWidget* panelBtns_ = nullptr;
   QWidget* panelMain_ = nullptr;
@@ -100,4 +152,8 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   QAction* menuReporter_ = nullptr;
   QAction* menuBHLog_ = nullptr;
   QMenu* menuHelp_ = nullptr;
+  QMenu* popupDeadMonitor_ = nullptr;
+  QAction* menuDMType_ = nullptr;
+  QAction* menuDMID_ = nullptr;
+  QSystemTrayIcon* trayicon_ = nullptr;
 };

@@ -7,12 +7,33 @@
 #include <QProcess>
 #include <QUrl>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <cerrno>
+#include <csignal>
+#endif
+
 namespace qmplatform {
 
 bool OpenUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
 
 bool StartProgram(const QString& program, const QStringList& args, qint64* pid) {
   return QProcess::startDetached(program, args, QFileInfo(program).absolutePath(), pid);
+}
+
+bool ProgramRunning(qint64 pid) {
+  if (pid <= 0) return false;
+#ifdef Q_OS_WIN
+  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+  if (!h) return false;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
+  CloseHandle(h);
+  return running;
+#else
+  return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#endif
 }
 
 bool CtrlHeld() { return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier); }

@@ -9,6 +9,8 @@ namespace qmplatform {
 bool OpenUrl(const QString& url);
 // Starts a program detached from this one; false when it could not be started.
 bool StartProgram(const QString& program, const QStringList& args = {}, qint64* pid = nullptr);
+// A process started by StartProgram is still running.
+bool ProgramRunning(qint64 pid);
 // The Ctrl key is held down right now.
 bool CtrlHeld();
 // The user's locale name with "-" between language and country, e.g. "en-GB".

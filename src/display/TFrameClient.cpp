@@ -1,0 +1,511 @@
+#include "display/TFrameClient.h"
+
+#include "core/EventLog.h"
+#include "core/ISupervisorUi.h"
+#include "core/IniFile.h"
+#include "core/TCfg.h"
+#include "display/ModuleList.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QToolButton>
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+// PLACEHOLDER until the LED bar is committed: keeps the bar's fields and level, draws nothing.
+class FramePlaceholderLedBar : public QWidget {
+ public:
+  using QWidget::QWidget;
+  void SetLevel(double flLeq) { level = flLeq; }
+  int nMin = 0;
+  int nMax = 140;
+  int nTrig1 = 0;
+  int nTrig2 = 0;
+  double level = 0;
+};
+
+// PLACEHOLDER until the level chart is committed: the read-out and the plot buffer only.
+class FramePlaceholderChart : public QWidget {
+ public:
+  explicit FramePlaceholderChart(QWidget* parent) : QWidget(parent), buf(3600, -1.0) {
+    lblLeq = new QLabel(QStringLiteral("---.-"), this);
+    lblLeq->setGeometry(0, 0, 120, 29);
+  }
+  void ClearPlotBuf() { std::fill(buf.begin(), buf.end(), -1.0); }
+  void Leq1s(double flLeq) {
+    lblLeq->setText(flLeq <= 0 || flLeq >= 180 ? QStringLiteral("---.-")
+                                               : QString::number(flLeq, 'f', 1));
+    std::rotate(buf.begin(), buf.begin() + 1, buf.end());
+    buf.back() = flLeq;
+  }
+  void UpdateLeqBuf(const QString&) { ClearPlotBuf(); }
+  void SetLeqVisible(bool visible) { lblLeq->setVisible(visible); }
+  QLabel* lblLeq;
+  std::vector<double> buf;
+};
+
+namespace {
+
+int g_cascadeCounter = 0;
+
+constexpr int kBorder = 1;
+constexpr int kStatusHeight = 14;
+constexpr int kGripSize = 14;
+const QColor kRed(255, 0, 0);
+
+QFont Tahoma(int px, bool bold = false) {
+  QFont f(QStringLiteral("Tahoma"));
+  f.setPixelSize(px);
+  f.setBold(bold);
+  return f;
+}
+
+void Fill(QWidget* w, const QColor& colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, colour);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+// The diagonal ridges of a size grip on a transparent ground.
+QPixmap GripPicture() {
+  QPixmap pm(kGripSize, kGripSize);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setPen(QColor(128, 128, 128));
+  for (int i = 0; i < 3; ++i) {
+    const int d = 4 + 4 * i;
+    p.drawLine(kGripSize - 1, kGripSize - 1 - d, kGripSize - 1 - d, kGripSize - 1);
+  }
+  return pm;
+}
+
+}  // namespace
+
+int TFrameClient::CascadeCounter() { return g_cascadeCounter; }
+
+TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
+    : QFrame(panelMain), cfg_(cfg), ui_(ui) {
+  hide();
+  setGeometry(0, 0, qmgeom::kDesignWidth, qmgeom::kDesignHeight);
+  Fill(this, Qt::white);
+
+  panelWin_ = new QFrame(this);
+  panelWin_->setFrameStyle(QFrame::Box | QFrame::Plain);
+  panelWin_->setLineWidth(kBorder);
+
+  panelTitle_ = new QLabel(QStringLiteral("      Noise Monitor"), panelWin_);
+  panelTitle_->setFont(Tahoma(12));
+  panelTitle_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  panelTitle_->installEventFilter(this);
+
+  btnMenu_ = new QToolButton(panelTitle_);
+  btnMenu_->setAutoRaise(true);
+  btnMenu_->setGeometry(0, 0, 23, qmgeom::kTitleHeight);
+  btnMenu_->setIcon(style()->standardIcon(QStyle::SP_TitleBarMenuButton));
+  btnMenu_->installEventFilter(this);
+  connect(btnMenu_, &QToolButton::clicked, this, [this] { popupClient_->popup(QCursor::pos()); });
+
+  panelWinBtns_ = new QWidget(panelTitle_);
+  btnWinState_ = new QToolButton(panelWinBtns_);
+  btnWinState_->setAutoRaise(true);
+  btnWinState_->setGeometry(21, 0, 22, qmgeom::kTitleHeight);
+  btnWinState_->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
+  btnWinState_->installEventFilter(this);
+  connect(btnWinState_, &QToolButton::clicked, this, &TFrameClient::btnWinStateClick);
+  lblAlmCount_ = new QLabel(panelWinBtns_);
+  lblAlmCount_->setGeometry(0, 2, 25, 16);
+  lblAlmCount_->setFont(Tahoma(13, true));
+  lblAlmCount_->setAlignment(Qt::AlignCenter);
+  lblAlmCount_->hide();
+  SetTitleRed(false);
+
+  panelLeds_ = new QWidget(panelWin_);
+  Fill(panelLeds_, Qt::black);
+
+  panelHistory_ = new QWidget(panelWin_);
+  Fill(panelHistory_, Qt::white);
+  chart_ = new FramePlaceholderChart(panelHistory_);
+  chart_->installEventFilter(this);
+
+  panelStatus_ = new QWidget(panelWin_);
+  Fill(panelStatus_, Qt::white);
+  shapeStatus_ = new QLabel(panelStatus_);
+  shapeStatus_->setGeometry(3, 4, 7, 7);
+  lblStatus_ = new QLabel(QStringLiteral("Connected"), panelStatus_);
+  lblStatus_->setFont(Tahoma(11));
+  lblStatus_->setGeometry(13, 0, 63, kStatusHeight);
+  lblChartPeriod_ = new QLabel(panelStatus_);
+  lblChartPeriod_->setFont(Tahoma(11));
+  lblChartPeriod_->setAlignment(Qt::AlignCenter);
+  for (QLabel* l : {lblStatus_, lblChartPeriod_}) {
+    QPalette p = l->palette();
+    p.setColor(QPalette::WindowText, QColor(128, 128, 128));
+    l->setPalette(p);
+  }
+
+  // The grip lies above the status strip rather than in it, so hiding the strip while sizing
+  // does not take the pointer away from it.
+  imageSize_ = new QLabel(panelWin_);
+  imageSize_->setPixmap(GripPicture());
+  imageSize_->setCursor(Qt::SizeFDiagCursor);
+  imageSize_->installEventFilter(this);
+
+  popupClient_ = new QMenu(this);
+  menuInfo_ = popupClient_->addMenu(QStringLiteral("Info"));
+  auto disabled = [this](const QString& text) {
+    QAction* a = menuInfo_->addAction(text);
+    a->setEnabled(false);
+    return a;
+  };
+  menuitemType_ = disabled(QStringLiteral("Type: "));
+  menuitemID_ = disabled(QStringLiteral("ID: "));
+  menuitemDeviceID_ = disabled(QStringLiteral("Device ID:"));
+  menuitemIP_ = disabled(QStringLiteral("IP:"));
+  menuitemSignal_ = disabled(QStringLiteral("Signal:"));
+  menuitemSignal_->setVisible(false);
+  menuitemDownloading_ = popupClient_->addAction(QStringLiteral("Downloading"));
+  menuitemDownloading_->setEnabled(false);
+  menuitemDownloading_->setVisible(false);
+  popupClient_->addSeparator();
+  menuitemCfg_ = popupClient_->addAction(QStringLiteral("Settings..."), this,
+                                         [this] { emit settingsRequested(ctx_, sID, sName); });
+
+  SetDownloading(false);
+
+  timerAlarmFlash_.setInterval(500);
+  connect(&timerAlarmFlash_, &QTimer::timeout, this, [this] { SetTitleRed(!titleRed_); });
+  timerAlarm_.setInterval(10000);
+  timerAlarm_.setSingleShot(true);
+  connect(&timerAlarm_, &QTimer::timeout, this, [this] {
+    timerAlarmFlash_.stop();
+    timerAlarm_.stop();
+    SetTitleRed(true);
+  });
+  LayoutChildren();
+}
+
+TFrameClient::~TFrameClient() = default;
+
+void TFrameClient::Init() {
+  LogDebug(QStringLiteral("TFrameClient.Init()"));
+  auto* panelLaf = new QWidget(panelLeds_);
+  ledbar_ = new FramePlaceholderLedBar(panelLeds_);
+  panelLaf->setObjectName(QStringLiteral("panelLaf"));
+  geom_.state = wsNorm;
+  bMoving = bSizing = bSelected = false;
+  nAlarmCount = 0;
+  ClearPlotBuf();
+  LayoutChildren();
+}
+
+void TFrameClient::Connect(const TCtx& ctx, const QString& sType, const QString& sIDIn,
+                           const QString& sNameIn, const QString& sDeviceUIDIn,
+                           const QString& sModules) {
+  LogDebug(QStringLiteral("TFormMdiClient.Connect(): ") + sIDIn);
+  ctx_ = ctx;
+  sID = sIDIn;
+  sName = sNameIn;
+  sDeviceUID = sDeviceUIDIn;
+  SetTitle(sName);
+  menuitemType_->setText(QStringLiteral("Type: ") + sType);
+  menuitemID_->setText(QStringLiteral("ID: ") + sID);
+  menuitemDeviceID_->setText(QStringLiteral("Mic ID: ") + sDeviceUID);
+  menuitemDeviceID_->setVisible(!sDeviceUID.isEmpty());
+  if (ctx_) menuitemIP_->setText(QStringLiteral("IP: ") + ctx_->PeerAddress());
+  AddModules(sModules);
+
+  const QString folder = cfg_.DataPath() + sID;
+  if (!sID.isEmpty() && QDir().mkpath(folder)) {
+    const IniFile ini(folder + QStringLiteral("/term.cfg"));
+    const QString win = QStringLiteral("win");
+    geom_ = qmgeom::Sanitised(ini.ReadInteger(win, QStringLiteral("xrel"), -1),
+                              ini.ReadInteger(win, QStringLiteral("yrel"), 0),
+                              ini.ReadInteger(win, QStringLiteral("cxrel"), 20000),
+                              ini.ReadInteger(win, QStringLiteral("cyrel"), 30000),
+                              ini.ReadInteger(win, QStringLiteral("state"), wsNorm));
+  }
+  if (geom_.x == -1) {
+    geom_.x = geom_.y = qmgeom::CascadeRel(g_cascadeCounter);
+    if (g_cascadeCounter < INT_MAX) ++g_cascadeCounter;
+  }
+  bConnected = true;
+  Reposition();
+  show();
+}
+
+void TFrameClient::Detach() {
+  ctx_.reset();
+  bConnected = false;
+  timerAlarmFlash_.stop();
+  timerAlarm_.stop();
+}
+
+void TFrameClient::AddModules(const QString& sModules) {
+  const qmmodules::Modules modules = qmmodules::ModuleCaptions(sModules);
+  if (!modules.any) return;
+  menuInfo_->addSeparator();
+  QMenu* menu = menuInfo_->addMenu(QStringLiteral("Modules"));
+  for (const QString& caption : modules.captions) menu->addAction(caption)->setEnabled(false);
+}
+
+void TFrameClient::SetTitle(const QString& sTitle) {
+  panelTitle_->setText(QStringLiteral("      ") + sTitle);
+}
+
+QString TFrameClient::TitleCaption() const { return panelTitle_->text(); }
+
+void TFrameClient::SignalStrength(int nSignal) {
+  menuitemSignal_->setText(QStringLiteral("Signal: ") + QString::number(nSignal) +
+                           QStringLiteral("/70"));
+  menuitemSignal_->setVisible(true);
+}
+
+void TFrameClient::Status(const QString& text) { lblStatus_->setText(text); }
+
+void TFrameClient::SetDownloading(bool bDownloading) {
+  menuitemDownloading_->setVisible(bDownloading);
+  lblStatus_->setText(bDownloading ? QStringLiteral("Downloading") : QStringLiteral("Connected"));
+  shapeStatus_->setStyleSheet(
+      QStringLiteral("border: 1px solid gray; border-radius: 3px; background: %1;")
+          .arg(bDownloading ? QStringLiteral("#ffff00") : QStringLiteral("#00ff00")));
+}
+
+void TFrameClient::LedLevel(double flLevel, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) {
+  if (!bConnected || !ledbar_) return;
+  ledbar_->nMin = nLEDMin;
+  ledbar_->nMax = nLEDMax;
+  ledbar_->nTrig1 = nTrig1;
+  ledbar_->nTrig2 = nTrig2;
+  ledbar_->SetLevel(flLevel);
+}
+
+void TFrameClient::Leq1s(double flLeq, int, int, int, int) {
+  chart_->Leq1s(flLeq);
+  const int n = cfg_.ReportPeriod();
+  lblChartPeriod_->setText(QStringLiteral("← ") + QString::number(n) +
+                           (n == 1 ? QStringLiteral(" minute") : QStringLiteral(" minutes")) +
+                           QStringLiteral(" →"));
+}
+
+void TFrameClient::UpdateLeqBuf(const QString& sCs) { chart_->UpdateLeqBuf(sCs); }
+
+void TFrameClient::ClearPlotBuf() { chart_->ClearPlotBuf(); }
+
+void TFrameClient::SetAlarmCount(int nAlarms) {
+  nAlarmCount = nAlarms;
+  lblAlmCount_->setVisible(nAlarms > 0);
+  if (nAlarms == 0) {
+    SetTitleRed(false);
+    return;
+  }
+  SetTitleRed(true);
+  lblAlmCount_->setText(QString::number(nAlarms));
+  lblAlmCount_->setToolTip(QString::number(nAlarms) +
+                           (nAlarms == 1 ? QStringLiteral(" alarm") : QStringLiteral(" alarms")));
+}
+
+void TFrameClient::NewAlarm() {
+  timerAlarm_.stop();
+  timerAlarm_.start();
+  timerAlarmFlash_.start();
+}
+
+void TFrameClient::SetTitleRed(bool red) {
+  titleRed_ = red;
+  const QPalette app = QPalette();
+  QPalette p = panelTitle_->palette();
+  p.setColor(QPalette::Window, red ? kRed : app.color(QPalette::Active, QPalette::Highlight));
+  p.setColor(QPalette::WindowText, app.color(QPalette::Active, QPalette::HighlightedText));
+  panelTitle_->setPalette(p);
+  panelTitle_->setAutoFillBackground(true);
+  lblAlmCount_->setPalette(p);
+}
+
+void TFrameClient::FrameActivated(bool bActivated) {
+  bSelected = bActivated;
+  QFont f = panelTitle_->font();
+  f.setBold(bActivated);
+  panelTitle_->setFont(f);
+  if (!bActivated) return;
+  raise();
+  if (ctx_) ui_.ClientSelected(ctx_);
+}
+
+void TFrameClient::BorrowMenu(int x, int y) { popupClient_->popup(QPoint(x, y)); }
+
+void TFrameClient::SetWinState(TWinState ws) {
+  geom_.state = ws;
+  SavePos();
+  Reposition();
+}
+
+void TFrameClient::btnWinStateClick() {
+  geom_.state = geom_.state == wsCompact ? wsNorm : wsCompact;
+  SavePos();
+  Reposition();
+}
+
+QSize TFrameClient::PanelSize() const { return parentWidget() ? parentWidget()->size() : QSize(); }
+
+void TFrameClient::SetWinPos(int x, int y) {
+  move(x, y);
+  const QSize p = PanelSize();
+  geom_.x = qmgeom::ToRel(x, p.width(), geom_.x);
+  geom_.y = qmgeom::ToRel(y, p.height(), geom_.y);
+  SavePos();
+}
+
+void TFrameClient::SetWinSize(int cx, int cy) {
+  resize(std::max(cx, 0), std::max(cy, 0));
+  const QSize p = PanelSize();
+  geom_.cx = qmgeom::ToRel(width(), p.width(), geom_.cx);
+  geom_.cy = qmgeom::ToRel(height(), p.height(), geom_.cy);
+  ShowPanels();
+  SavePos();
+}
+
+void TFrameClient::SavePos() {
+  LogDebug(QStringLiteral("TFrameClient.SavePos(): ") + sID);
+  const QString folder = cfg_.DataPath() + sID;
+  if (sID.isEmpty() || !QDir().mkpath(folder)) return;
+  IniFile ini(folder + QStringLiteral("/term.cfg"));
+  const QString win = QStringLiteral("win");
+  ini.WriteInteger(win, QStringLiteral("xrel"), geom_.x);
+  ini.WriteInteger(win, QStringLiteral("yrel"), geom_.y);
+  ini.WriteInteger(win, QStringLiteral("cxrel"), geom_.cx);
+  ini.WriteInteger(win, QStringLiteral("cyrel"), geom_.cy);
+  ini.WriteInteger(win, QStringLiteral("state"), geom_.state);
+}
+
+void TFrameClient::Reposition() {
+  setGeometry(qmgeom::RepositionRect(geom_, PanelSize(), geometry()));
+  ShowPanels();
+}
+
+void TFrameClient::ShowPanels() {
+  const qmgeom::PanelLayout l =
+      qmgeom::ShowPanelsLayout(geom_.state, size(), cfg_.RTLive(), cfg_.History(), bSizing);
+  if (l.windowHeight) resize(width(), *l.windowHeight);
+  if (l.ledsHeight) ledsHeight_ = std::max(*l.ledsHeight, 0);
+  if (l.statusVisible) panelStatus_->setVisible(*l.statusVisible);
+  if (l.statusBlack) Fill(panelStatus_, *l.statusBlack ? Qt::black : Qt::white);
+  if (l.leqVisible) chart_->SetLeqVisible(*l.leqVisible);
+  if (l.periodVisible) lblChartPeriod_->setVisible(*l.periodVisible);
+  panelLeds_->setVisible(l.ledsVisible);
+  panelHistory_->setVisible(l.historyVisible);
+  if (l.clearPlot) ClearPlotBuf();
+  LayoutChildren();
+}
+
+void TFrameClient::resizeEvent(QResizeEvent* event) {
+  QFrame::resizeEvent(event);
+  LayoutChildren();
+}
+
+// Title and LED strip from the top, status strip at the bottom, history in between; a hidden
+// panel takes no room, as the strips overlap when the window is too low for both.
+void TFrameClient::LayoutChildren() {
+  panelWin_->setGeometry(rect());
+  const QRect inner = rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
+  const int w = std::max(inner.width(), 0);
+  int top = inner.top();
+  panelTitle_->setGeometry(inner.left(), top, w, qmgeom::kTitleHeight);
+  panelWinBtns_->setGeometry(w - 43, 0, 43, qmgeom::kTitleHeight);
+  top += qmgeom::kTitleHeight;
+  if (!panelLeds_->isHidden()) {
+    panelLeds_->setGeometry(inner.left(), top, w, ledsHeight_);
+    const QRect padded(2, 2, std::max(w - 4, 0), std::max(ledsHeight_ - 4, 0));
+    for (QObject* child : panelLeds_->children())
+      if (auto* cw = qobject_cast<QWidget*>(child)) cw->setGeometry(padded);
+    top += ledsHeight_;
+  }
+  int bottom = inner.bottom() + 1;
+  if (!panelStatus_->isHidden()) {
+    panelStatus_->setGeometry(inner.left(), bottom - kStatusHeight, w, kStatusHeight);
+    lblChartPeriod_->setGeometry(76, 0, std::max(w - 76 - kGripSize, 0), kStatusHeight);
+    bottom -= kStatusHeight;
+  }
+  panelHistory_->setGeometry(inner.left(), top, w, std::max(bottom - top, 0));
+  chart_->setGeometry(panelHistory_->rect());
+  imageSize_->setGeometry(inner.right() + 1 - kGripSize, inner.bottom() + 1 - kGripSize, kGripSize,
+                          kGripSize);
+  imageSize_->setVisible(!panelStatus_->isHidden() || bSizing);
+  imageSize_->raise();
+}
+
+bool TFrameClient::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == panelTitle_) return TitleMouse(event);
+  if (watched == imageSize_) return GripMouse(event);
+  // Clicks that the buttons and the chart keep for themselves still select the window.
+  if (event->type() == QEvent::MouseButtonPress) PressSelects(static_cast<QMouseEvent*>(event));
+  return false;
+}
+
+void TFrameClient::mousePressEvent(QMouseEvent* event) {
+  PressSelects(event);
+  event->accept();
+}
+
+void TFrameClient::PressSelects(const QMouseEvent* event) {
+  if (event->timestamp() != 0 && event->timestamp() == lastPressStamp_) return;
+  lastPressStamp_ = event->timestamp();
+  FrameActivated(true);
+}
+
+bool TFrameClient::TitleMouse(QEvent* event) {
+  const auto type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease)
+    return false;
+  const QPoint p = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+  if (type == QEvent::MouseButtonPress) {
+    raise();
+    FrameActivated(true);
+    bMoving = true;
+    orgTopLeft_ = pos();
+    ptOrg_ = p;
+  } else if (type == QEvent::MouseMove) {
+    if (bMoving) move(qmgeom::DragPos(p, ptOrg_, orgTopLeft_, size(), PanelSize()));
+  } else if (bMoving) {
+    SetWinPos(x(), y());
+    bMoving = false;
+  }
+  return true;
+}
+
+bool TFrameClient::GripMouse(QEvent* event) {
+  const auto type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease)
+    return false;
+  const QPoint p = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+  if (type == QEvent::MouseButtonPress) {
+    raise();
+    FrameActivated(true);
+    bSizing = true;
+    orgSize_ = size();
+    ptOrg_ = p;
+    panelStatus_->hide();
+    LayoutChildren();
+  } else if (type == QEvent::MouseMove) {
+    if (!bSizing) return true;
+    const QSize s = qmgeom::SizingSize(p, ptOrg_, orgSize_, pos(), PanelSize());
+    resize(std::max(s.width(), 0), std::max(s.height(), 0));
+    ShowPanels();
+  } else if (bSizing) {
+    SetWinSize(width(), height());
+    bSizing = false;
+    panelStatus_->show();
+    LayoutChildren();
+  }
+  return true;
+}

@@ -1,0 +1,277 @@
+#include "core/ISupervisorUi.h"
+#include "core/IniFile.h"
+#include "core/TCfg.h"
+#include "display/TFrameClient.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FrameClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    env = qmtest::TempEnv(dir);
+    cfg = std::make_unique<TCfg>(env);
+    panel.resize(1000, 800);
+  }
+  IniFile TermCfg(const QString& id) {
+    QDir().mkpath(cfg->DataPath() + id);
+    return IniFile(cfg->DataPath() + id + "/term.cfg");
+  }
+  void StoreWin(const QString& id, int x, int y, int cx, int cy, int state) {
+    IniFile ini = TermCfg(id);
+    ini.WriteInteger("win", "xrel", x);
+    ini.WriteInteger("win", "yrel", y);
+    ini.WriteInteger("win", "cxrel", cx);
+    ini.WriteInteger("win", "cyrel", cy);
+    ini.WriteInteger("win", "state", state);
+  }
+  TFrameClient* Open(const QString& id, const QString& name = "Name", const QString& modules = {},
+                     const QString& uid = {}) {
+    auto* f = new TFrameClient(&panel, *cfg, ui);
+    f->Init();
+    f->Connect(nullptr, "Quietmark-SE", id, name, uid, modules);
+    return f;
+  }
+  // Sends a mouse event to a widget as if the pointer were at a screen point.
+  static void Mouse(QWidget* w, QEvent::Type type, QPoint global) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, QPointF(w->mapFromGlobal(global)), QPointF(global), Qt::LeftButton, held,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+  }
+
+  QTemporaryDir dir;
+  TCfg::Env env;
+  std::unique_ptr<TCfg> cfg;
+  TNullSupervisorUi ui;
+  QWidget panel;
+};
+
+TEST_F(FrameClientTest, WindowsWithoutStoredPlaceCascade) {
+  const int n = TFrameClient::CascadeCounter();
+  TFrameClient* a = Open("A");
+  TFrameClient* b = Open("B");
+  // A fifth of the width, three tenths of the height, one per cent further for each window.
+  EXPECT_EQ(a->geometry(), QRect(10 * n, 8 * n, 200, 240));
+  EXPECT_EQ(b->geometry(), QRect(10 * (n + 1), 8 * (n + 1), 200, 240));
+  EXPECT_TRUE(a->isVisibleTo(&panel));
+  // Nothing is stored until the window is moved.
+  EXPECT_FALSE(TermCfg("A").Read("win", "xrel"));
+  a->SetWinPos(250, 200);
+  EXPECT_EQ(TermCfg("A").ReadInteger("win", "xrel", 0), 25000);
+  EXPECT_EQ(TermCfg("A").ReadInteger("win", "yrel", 0), 25000);
+  EXPECT_EQ(TermCfg("A").ReadInteger("win", "cxrel", 0), 20000);
+  EXPECT_EQ(TermCfg("A").ReadInteger("win", "state", -1), 1);
+}
+
+TEST_F(FrameClientTest, StoredGeometryIsRestoredAndMadeSafe) {
+  struct Case {
+    const char* what;
+    int x, y, cx, cy, state;
+    QRect expected;
+  };
+  const Case cases[] = {
+      {"normal", 10000, 20000, 50000, 50000, 1, QRect(100, 160, 500, 400)},
+      {"tiny sizes grow to the minimum", 0, 0, 1, 1, 1, QRect(0, 0, 134, 60)},
+      {"compact with live levels", 50000, 50000, 50000, 50000, 0, QRect(500, 400, 134, 37)},
+      {"state 2 keeps the designed place and size", 50000, 50000, 50000, 50000, 2,
+       QRect(0, 0, 352, 264)},
+      {"unknown state is normal", 0, 0, 20000, 30000, 9, QRect(0, 0, 200, 240)},
+      {"absurd numbers are clamped", INT_MAX, INT_MIN, INT_MAX, 2000000000, 1,
+       QRect(10000, 0, 10000, 8000)},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    const QString id = QString("M%1").arg(i++);
+    StoreWin(id, c.x, c.y, c.cx, c.cy, c.state);
+    TFrameClient* f = Open(id);
+    EXPECT_EQ(f->geometry(), c.expected) << c.what;
+  }
+  // Garbage in term.cfg reads as the defaults.
+  IniFile ini = TermCfg("G");
+  ini.WriteString("win", "xrel", "1e99");
+  ini.WriteString("win", "cxrel", "wide");
+  const int n = TFrameClient::CascadeCounter();
+  EXPECT_EQ(Open("G")->geometry(), QRect(10 * n, 8 * n, 200, 240));
+}
+
+TEST_F(FrameClientTest, CompactHeightFollowsLiveLevels) {
+  StoreWin("C", 0, 0, 50000, 50000, 0);
+  cfg->SetRTLive(false);
+  TFrameClient* f = Open("C");
+  EXPECT_EQ(f->size(), QSize(134, 22));
+  EXPECT_TRUE(f->panelStatus()->isHidden());
+  cfg->SetRTLive(true);
+  f->ShowPanels();
+  EXPECT_EQ(f->height(), 37);
+  EXPECT_FALSE(f->panelLeds()->isHidden());
+  // The state button expands to the last normal size and stores the state.
+  f->btnWinState()->click();
+  EXPECT_EQ(f->GetWinState(), wsNorm);
+  EXPECT_EQ(f->size(), QSize(500, 400));
+  EXPECT_FALSE(f->panelStatus()->isHidden());
+  EXPECT_EQ(TermCfg("C").ReadInteger("win", "state", -1), 1);
+  f->btnWinState()->click();
+  EXPECT_EQ(f->GetWinState(), wsCompact);
+  EXPECT_EQ(TermCfg("C").ReadInteger("win", "state", -1), 0);
+}
+
+TEST_F(FrameClientTest, StateTwoButtonMakesCompact) {
+  StoreWin("S", 50000, 50000, 50000, 50000, 2);
+  TFrameClient* f = Open("S");
+  f->btnWinState()->click();
+  EXPECT_EQ(f->GetWinState(), wsCompact);
+  EXPECT_EQ(f->geometry(), QRect(500, 400, 134, 37));
+}
+
+TEST_F(FrameClientTest, PanelsFollowTheSwitches) {
+  StoreWin("P", 0, 0, 35200, 33000, 1);  // 352 x 264
+  TFrameClient* f = Open("P");
+  ASSERT_EQ(f->size(), QSize(352, 264));
+  EXPECT_EQ(f->panelLeds()->height(), (264 - 20) / 6);
+  EXPECT_FALSE(f->panelHistory()->isHidden());
+  EXPECT_FALSE(f->lblChartPeriod()->isHidden());
+  // Live levels only: the LED strip fills the window over a black status strip.
+  cfg->SetHistory(false);
+  f->ShowPanels();
+  EXPECT_TRUE(f->panelHistory()->isHidden());
+  EXPECT_EQ(f->panelLeds()->height(), 264 - 23);
+  EXPECT_EQ(f->panelStatus()->palette().color(QPalette::Window), QColor(Qt::black));
+  cfg->SetHistory(true);
+  cfg->SetRTLive(false);
+  f->ShowPanels();
+  EXPECT_TRUE(f->panelLeds()->isHidden());
+  EXPECT_EQ(f->panelStatus()->palette().color(QPalette::Window), QColor(Qt::white));
+  // Narrow windows hide the period label.
+  f->SetWinSize(200, 264);
+  EXPECT_TRUE(f->lblChartPeriod()->isHidden());
+}
+
+TEST_F(FrameClientTest, DragStopsAtThePanelEdges) {
+  StoreWin("D", 10000, 10000, 20000, 20000, 1);  // at (100, 80), 200 x 160
+  TFrameClient* f = Open("D");
+  const QPoint start = f->panelTitle()->mapToGlobal(QPoint(60, 10));
+  Mouse(f->panelTitle(), QEvent::MouseButtonPress, start);
+  EXPECT_TRUE(f->Selected());
+  Mouse(f->panelTitle(), QEvent::MouseMove, start + QPoint(50, 40));
+  EXPECT_EQ(f->pos(), QPoint(150, 120));
+  Mouse(f->panelTitle(), QEvent::MouseMove, start + QPoint(5000, -5000));
+  EXPECT_EQ(f->pos(), QPoint(800, 0));
+  Mouse(f->panelTitle(), QEvent::MouseButtonRelease, start + QPoint(5000, -5000));
+  EXPECT_EQ(TermCfg("D").ReadInteger("win", "xrel", 0), 80000);
+  EXPECT_EQ(TermCfg("D").ReadInteger("win", "yrel", -1), 0);
+  // Released: further moves do nothing.
+  Mouse(f->panelTitle(), QEvent::MouseMove, start);
+  EXPECT_EQ(f->pos(), QPoint(800, 0));
+}
+
+TEST_F(FrameClientTest, SizingByTheGrip) {
+  StoreWin("Z", 70000, 0, 20000, 20000, 1);  // at (700, 0), 200 x 160
+  TFrameClient* f = Open("Z");
+  QLabel* grip = f->imageSize();
+  ASSERT_FALSE(grip->isHidden());
+  const QPoint start = grip->mapToGlobal(QPoint(7, 7));
+  Mouse(grip, QEvent::MouseButtonPress, start);
+  EXPECT_TRUE(f->panelStatus()->isHidden());  // the status strip hides while sizing
+  EXPECT_FALSE(grip->isHidden());
+  Mouse(grip, QEvent::MouseMove, start + QPoint(-150, -150));
+  EXPECT_EQ(f->size(), QSize(134, 60));
+  Mouse(grip, QEvent::MouseMove, start + QPoint(500, 100));
+  EXPECT_EQ(f->size(), QSize(300, 260));  // cut at the right edge
+  Mouse(grip, QEvent::MouseButtonRelease, start + QPoint(500, 100));
+  EXPECT_FALSE(f->panelStatus()->isHidden());
+  EXPECT_EQ(TermCfg("Z").ReadInteger("win", "cxrel", 0), 30000);
+  EXPECT_EQ(TermCfg("Z").ReadInteger("win", "cyrel", 0), 32500);
+  // The stored size comes back with the panel's next size.
+  panel.resize(500, 400);
+  f->Reposition();
+  EXPECT_EQ(f->geometry(), QRect(350, 0, 150, 130));
+}
+
+TEST_F(FrameClientTest, AlarmDisplay) {
+  TFrameClient* f = Open("AL");
+  f->SetAlarmCount(1);
+  EXPECT_TRUE(f->TitleRed());
+  EXPECT_FALSE(f->lblAlmCount()->isHidden());
+  EXPECT_EQ(f->lblAlmCount()->text(), "1");
+  EXPECT_EQ(f->lblAlmCount()->toolTip(), "1 alarm");
+  f->SetAlarmCount(3);
+  EXPECT_EQ(f->lblAlmCount()->toolTip(), "3 alarms");
+  f->SetAlarmCount(0);
+  EXPECT_FALSE(f->TitleRed());
+  EXPECT_TRUE(f->lblAlmCount()->isHidden());
+
+  f->SetAlarmCount(2);
+  f->NewAlarm();
+  EXPECT_TRUE(f->timerAlarmFlash().isActive());
+  EXPECT_TRUE(f->timerAlarm().isActive());
+  EXPECT_EQ(f->timerAlarmFlash().interval(), 500);
+  EXPECT_EQ(f->timerAlarm().interval(), 10000);
+  const bool red = f->TitleRed();
+  ASSERT_TRUE(qmtest::WaitFor([&] { return f->TitleRed() != red; }, 2000));  // flashing
+  // When the alarm timer runs out (shortened here) the flashing stops on red.
+  f->timerAlarm().start(20);
+  ASSERT_TRUE(qmtest::WaitFor([&] { return !f->timerAlarmFlash().isActive(); }, 2000));
+  EXPECT_TRUE(f->TitleRed());
+}
+
+TEST_F(FrameClientTest, InfoMenuAndStatus) {
+  TFrameClient* f = Open("NG1", "Yard", "gps,4.1;core,2.0;broken", "MIC-7");
+  EXPECT_EQ(f->TitleCaption(), "      Yard");
+  EXPECT_EQ(f->menuitemType()->text(), "Type: Quietmark-SE");
+  EXPECT_EQ(f->menuitemID()->text(), "ID: NG1");
+  EXPECT_EQ(f->menuitemDeviceID()->text(), "Mic ID: MIC-7");
+  EXPECT_TRUE(f->menuitemDeviceID()->isVisible());
+  EXPECT_FALSE(f->menuitemSignal()->isVisible());
+  f->SignalStrength(42);
+  EXPECT_EQ(f->menuitemSignal()->text(), "Signal: 42/70");
+  EXPECT_TRUE(f->menuitemSignal()->isVisible());
+  QMenu* modules = nullptr;
+  for (QAction* a : f->menuInfo()->actions())
+    if (a->text() == "Modules") modules = a->menu();
+  ASSERT_NE(modules, nullptr);
+  QStringList captions;
+  for (QAction* a : modules->actions()) {
+    captions << a->text();
+    EXPECT_FALSE(a->isEnabled());
+  }
+  EXPECT_EQ(captions, (QStringList{"GPS v4.1", "CORE v2.0"}));
+
+  f->SetDownloading(true);
+  EXPECT_EQ(f->lblStatus()->text(), "Downloading");
+  EXPECT_TRUE(f->menuitemDownloading()->isVisible());
+  f->SetDownloading(false);
+  EXPECT_EQ(f->lblStatus()->text(), "Connected");
+  EXPECT_FALSE(f->menuitemDownloading()->isVisible());
+
+  // No device ID, no modules: no such items.
+  TFrameClient* plain = Open("P2", "Plain");
+  EXPECT_FALSE(plain->menuitemDeviceID()->isVisible());
+  for (QAction* a : plain->menuInfo()->actions()) EXPECT_NE(a->text(), "Modules");
+}
+
+TEST_F(FrameClientTest, FolderThatCannotBeMadeGivesDefaults) {
+  // A plain file where the monitor's folder should be.
+  QFile blocker(cfg->DataPath() + "BLOCKED");
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  const int n = TFrameClient::CascadeCounter();
+  TFrameClient* f = Open("BLOCKED");
+  EXPECT_EQ(f->geometry(), QRect(10 * n, 8 * n, 200, 240));
+  f->SetWinPos(0, 0);  // stores nothing and does not fail
+  EXPECT_TRUE(QFileInfo(cfg->DataPath() + "BLOCKED").isFile());
+}
+
+}  // namespace
