@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,11 @@ bool ValidPeriod(int minutes);
 QString MonthFolder(int year, int month);           // "2024-03"
 QString PerFileName(int day, int period);           // "per-07-0015.csv"
 QString DayFileName(const QString& stub, int day);  // "alm-07.csv"
+
+// Splits like a comma-text list: fields end at the separator or at blanks, blanks around a
+// separator and leading blanks are skipped, empty fields between separators are kept and a
+// trailing separator gives a last empty field. Views into `text`.
+QList<QStringView> SplitDelimited(QStringView text, QChar separator, qsizetype maxFields = -1);
 
 // Seconds of the day of a row's leading "hh:mm:ss"; nullopt when it does not convert.
 std::optional<int> RowTime(const QString& row);

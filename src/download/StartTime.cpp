@@ -12,7 +12,11 @@
 const QDate TStartTimes::kFloor(2016, 9, 10);
 
 namespace {
-QDateTime At(const QDate& day, int seconds) { return QDateTime(day, QTime(0, 0)).addSecs(seconds); }
+// The wall-clock time of day, so a day with a daylight-saving change keeps its row times.
+QDateTime At(const QDate& day, int seconds) {
+  if (seconds >= 86400) return QDateTime(day.addDays(1), QTime(0, 0));
+  return QDateTime(day, QTime::fromMSecsSinceStartOfDay(seconds * 1000));
+}
 }  // namespace
 
 template <class Name, class Visit>
@@ -41,15 +45,18 @@ bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, const QDate& 
   return false;
 }
 
-const TStartTimes::Scan* TStartTimes::ScanFile(const QString& path, bool stopAtFirstFilled) {
+std::optional<TStartTimes::Scan> TStartTimes::ScanFile(const QString& path, bool stopAtFirstFilled,
+                                                       const Files& known, Files& seen) {
   const QFileInfo info(path);
-  const QString key = path + (stopAtFirstFilled ? QStringLiteral("|1") : QStringLiteral("|0"));
   const qint64 mtime = info.lastModified().toMSecsSinceEpoch();
-  Scan& scan = cache_[key];
-  if (scan.size == info.size() && scan.mtime == mtime) return &scan;
-  scan = Scan{};
+  const auto it = known.constFind(path);
+  if (it != known.constEnd() && it->size == info.size() && it->mtime == mtime) {
+    seen.insert(path, *it);
+    return *it;
+  }
+  Scan scan;
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return nullptr;
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
   // Walk back from the end over the raw bytes: only the rows looked at become strings.
   const QByteArray bytes = file.readAll();
   scan.mtime = mtime;
@@ -72,11 +79,14 @@ const TStartTimes::Scan* TStartTimes::ScanFile(const QString& path, bool stopAtF
     }
     ++scan.conversionFailures;
   }
-  return &scan;
+  seen.insert(path, scan);
+  return scan;
 }
 
 QDateTime TStartTimes::LastDateTime(const QString& monitorFolder, const QString& sID,
                                     const QString& sStub, const QDate& today) {
+  Files& known = cache_[monitorFolder + QLatin1Char('|') + sStub];
+  Files seen;
   QDateTime result;
   const bool found = ForEachDayWithFile(
       monitorFolder, today, [&](int d) { return qmfiles::DayFileName(sStub, d); },
@@ -84,12 +94,13 @@ QDateTime TStartTimes::LastDateTime(const QString& monitorFolder, const QString&
         const QString path = monitorFolder + QLatin1Char('/') +
                              qmfiles::MonthFolder(day.year(), day.month()) + QLatin1Char('/') +
                              qmfiles::DayFileName(sStub, day.day());
-        const Scan* scan = ScanFile(path, true);
+        const auto scan = ScanFile(path, true, known, seen);
         if (!scan || !scan->twoLines) return false;
         if (scan->conversionFailures) LogMsg(QStringLiteral("Integer conversion failed"));
         result = scan->seconds ? At(day, *scan->seconds + 1) : At(day, 0);
         return true;
       });
+  known = std::move(seen);
   if (found) return result;
   LogDebug(sID + QStringLiteral(":No ") + sStub +
            QStringLiteral(" data files found, requesting complete download"));
@@ -98,6 +109,8 @@ QDateTime TStartTimes::LastDateTime(const QString& monitorFolder, const QString&
 
 QDateTime TStartTimes::LastPerDateTime(const QString& monitorFolder, const QString& sID,
                                        int nPeriod, const QDate& today) {
+  Files& known = cache_[monitorFolder + QStringLiteral("|per") + QString::number(nPeriod)];
+  Files seen;
   QDateTime result;
   const bool found = ForEachDayWithFile(
       monitorFolder, today, [&](int d) { return qmfiles::PerFileName(d, nPeriod); },
@@ -105,7 +118,7 @@ QDateTime TStartTimes::LastPerDateTime(const QString& monitorFolder, const QStri
         const QString path = monitorFolder + QLatin1Char('/') +
                              qmfiles::MonthFolder(day.year(), day.month()) + QLatin1Char('/') +
                              qmfiles::PerFileName(day.day(), nPeriod);
-        const Scan* scan = ScanFile(path, false);
+        const auto scan = ScanFile(path, false, known, seen);
         if (!scan) return false;
         for (int i = 0; i < scan->conversionFailures; ++i)
           LogMsg(QStringLiteral("Integer conversion failed"));
@@ -113,6 +126,7 @@ QDateTime TStartTimes::LastPerDateTime(const QString& monitorFolder, const QStri
         result = At(day, *scan->seconds);
         return true;
       });
+  known = std::move(seen);
   if (found) return result;
   LogDebug(sID + QStringLiteral(":No per data files found, requesting complete download"));
   return At(kFloor.addDays(-1), 0);

@@ -30,11 +30,16 @@ class TStartTimes {
     std::optional<int> seconds;
     int conversionFailures = 0;
   };
-  const Scan* ScanFile(const QString& path, bool stopAtFirstFilled);
+  using Files = QHash<QString, Scan>;
+  // The scan of one file, from `known` when the file has not changed since; kept in `seen`.
+  std::optional<Scan> ScanFile(const QString& path, bool stopAtFirstFilled, const Files& known,
+                               Files& seen);
   // Visits the days that have a file named by `name` below the monitor folder, newest first,
   // not after today and not before the floor, until the visitor returns true.
   template <class Name, class Visit>
   bool ForEachDayWithFile(const QString& monitorFolder, const QDate& today, Name name, Visit visit);
 
-  QHash<QString, Scan> cache_;
+  // Per search (monitor folder and kind): the files its last run looked at. Older files drop
+  // out as new days begin, so the cache does not grow with the days the program runs.
+  QHash<QString, Files> cache_;
 };

@@ -45,10 +45,6 @@ std::optional<QDate> ReplyDate(const QStringList& f) {
   return date;
 }
 
-QStringList SplitBlanks(const QString& text, QChar separator) {
-  return QString(text).replace(QLatin1Char(' '), separator).split(separator, Qt::SkipEmptyParts);
-}
-
 }  // namespace
 
 TDownloader::TDownloader(TSupervisor& sup) : sup_(sup) {
@@ -95,7 +91,19 @@ bool TDownloader::Busy(const TDTClient& c, Kind kind) const {
                     : kind == kCal ? c.bCalDownload
                                    : c.bPrfDownload;
   const QDateTime& last = c.dtDownloadActivity[kind];
-  return flag && last.isValid() && last.secsTo(qmclock::Now()) < kStaleSecs;
+  return flag && last.isValid() &&
+         last.msecsTo(qmclock::Now()) < kStaleSecs * 1000 - kCycleAllowanceMs;
+}
+
+void TDownloader::BeginRequest(TDTClient& c, Kind kind) {
+  Buffer(c, kind).clear();
+  Path(c, kind).clear();
+  SetFlag(c, kind, true);
+  Touch(c, kind);
+}
+
+bool TDownloader::HasFolder(const TDTClient& c) {
+  return TSupervisor::ValidMonitorId(c.sID) && !c.Folder().isEmpty();
 }
 
 bool TDownloader::Send(TDTClient& c, const QString& line) { return sup_.Send(c.ctx, line); }
@@ -129,8 +137,7 @@ void TDownloader::DownloadPer(TDTClient& c) {
 
 void TDownloader::RequestPer(TDTClient& c) {
   if (c.iPeriod >= 5) return;
-  SetFlag(c, kPer, true);
-  Touch(c, kPer);
+  BeginRequest(c, kPer);
   const int period = qmfiles::kPeriods[c.iPeriod];
   Send(c, QStringLiteral("getper&") + StartText(LastPerDateTime(c, period)) + QLatin1Char('&') +
               QString::number(period));
@@ -139,22 +146,19 @@ void TDownloader::RequestPer(TDTClient& c) {
 
 void TDownloader::DownloadAlm(TDTClient& c) {
   if (!IsSeOrNg(c)) return;
-  SetFlag(c, kAlm, true);
-  Touch(c, kAlm);
+  BeginRequest(c, kAlm);
   Send(c, QStringLiteral("getalm&") + StartText(LastDateTime(c, QStringLiteral("alm"))));
 }
 
 void TDownloader::DownloadCal(TDTClient& c) {
   if (c.sType != kType_SE) return;
-  SetFlag(c, kCal, true);
-  Touch(c, kCal);
+  BeginRequest(c, kCal);
   Send(c, QStringLiteral("getcal&") + StartText(LastDateTime(c, QStringLiteral("cal"))));
 }
 
 void TDownloader::DownloadPrf(TDTClient& c) {
   if (!IsSeOrNg(c)) return;
-  SetFlag(c, kPrf, true);
-  Touch(c, kPrf);
+  BeginRequest(c, kPrf);
   Send(c, QStringLiteral("getprf&") + StartText(LastDateTime(c, QStringLiteral("prf"))));
 }
 
@@ -227,6 +231,7 @@ bool TDownloader::Store(TDTClient& c, Kind kind, const QDate& date, const QStrin
 }
 
 bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
+  if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   const auto period = qmtext::ToInt(f.value(4));
   if (!date || !period || !qmfiles::ValidPeriod(*period)) return false;
@@ -250,6 +255,7 @@ bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
 }
 
 bool TDownloader::AlmRx(TDTClient& c, const QStringList& f) {
+  if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date || f.size() < 5) return false;
   const QString& records = f[4];
@@ -264,6 +270,7 @@ bool TDownloader::AlmRx(TDTClient& c, const QStringList& f) {
 }
 
 bool TDownloader::CalRx(TDTClient& c, const QStringList& f) {
+  if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date || f.size() < 5) return false;
   const QString& record = f[4];
@@ -278,6 +285,7 @@ bool TDownloader::CalRx(TDTClient& c, const QStringList& f) {
 }
 
 bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
+  if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date) return false;
   const QString& time = f.value(4);
@@ -294,7 +302,7 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
             buffer[0] = time;
           return;
         }
-        const QStringList hms = SplitBlanks(time, QLatin1Char(':'));
+        const QList<QStringView> hms = qmfiles::SplitDelimited(time, QLatin1Char(':'));
         const auto h = qmtext::ToInt(hms.value(0));
         const auto m = qmtext::ToInt(hms.value(1));
         const auto s = qmtext::ToInt(hms.value(2));
@@ -305,7 +313,7 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
         int t = *h * 3600 + *m * 60 + *s;
         QDate day = *date;
         QStringList* target = &buffer;
-        for (const QString& text : SplitBlanks(values, QLatin1Char(','))) {
+        for (const QStringView text : qmfiles::SplitDelimited(values, QLatin1Char(','))) {
           const auto v = qmtext::ToDouble(text);
           if (!v) {
             LogMsg(QStringLiteral("Error translating PRF to: ") + Path(c, kPrf));

@@ -14,6 +14,10 @@ class TDownloader {
  public:
   // A download without a reply line for this long is taken as lost and asked for again.
   static constexpr qint64 kStaleSecs = 300;
+  // The cycle runs every kStaleSecs: a download quiet since the previous cycle's request must
+  // count as lost although the timer may fire a little early and a request goes out a little
+  // later in its cycle than the check of the next.
+  static constexpr qint64 kCycleAllowanceMs = 10000;
 
   explicit TDownloader(TSupervisor& sup);
 
@@ -39,6 +43,11 @@ class TDownloader {
   bool Busy(const TDTClient& c, Kind kind) const;
   void SetFlag(TDTClient& c, Kind kind, bool on);
   void Touch(TDTClient& c, Kind kind);
+  // A request starts its kind afresh: rows an unfinished earlier download left in memory are
+  // sent again (the start time comes from the files), so keeping them would store them twice.
+  void BeginRequest(TDTClient& c, Kind kind);
+  // Replies are stored only for a record with a monitor folder (an identified monitor).
+  static bool HasFolder(const TDTClient& c);
   bool Send(TDTClient& c, const QString& line);
 
   // The common frame of storing one reply line; `place` puts the line into the open buffer.

@@ -52,18 +52,30 @@ TEST_F(DownloadRequestsTest, PeriodicDownloadWalksThroughThePeriods) {
 TEST_F(DownloadRequestsTest, ACycleLeavesRunningDownloadsAloneUntilTheyGoQuiet) {
   Lines after;
   auto ng = Identify("cpng&NG&n&d&m", &after, 6);
-  ng->Send("alm&2024&3&7&.end\n");  // only the alarm download finished
-  ASSERT_TRUE(qmtest::WaitFor([&] { return !Record("NG")->bAlmDownload; }));
-  now = now.addSecs(120);
-  sup->Downloader().DownloadAll();
-  EXPECT_EQ(ng->ReadLines(1), Lines{"getalm&2016-09-09 00:00:00"});
-  EXPECT_TRUE(ng->ReadFor(250).isEmpty());
-  // Five minutes without a reply: the others are taken as lost and asked again; the alarm
-  // download asked 290 s ago is still left alone.
-  now = now.addSecs(290);
+  TDTClient* rec = Record("NG");
+  // The alarm download is under way: one row arrives 200 s after the request.
+  now = now.addSecs(200);
+  ng->Send("alm&2024&3&6&10:00:00,5,70.0\n");
+  ASSERT_TRUE(qmtest::WaitFor([&] { return !rec->sAlmFile.isEmpty(); }));
+  // The next tick, a little early: the quiet downloads are asked again, the alarm one is not.
+  now = now.addMSecs(99500);
   sup->Downloader().DownloadAll();
   EXPECT_EQ(ng->ReadLines(2),
             Lines({"getper&2016-09-09 00:00:00&5", "getprf&2016-09-09 00:00:00"}));
+  EXPECT_TRUE(ng->ReadFor(250).isEmpty());
+  // Nothing more came: every download is lost, a monitor without end markers is asked each
+  // cycle.
+  now = now.addMSecs(299500);
+  sup->Downloader().DownloadAll();
+  EXPECT_EQ(ng->ReadLines(3), Lines({"getper&2016-09-09 00:00:00&5", "getalm&2016-09-09 00:00:00",
+                                     "getprf&2016-09-09 00:00:00"}));
+  // The fresh alarm download sends the row again: it is stored once.
+  ng->Send("alm&2024&3&6&10:00:00,5,70.0\n");
+  ng->Send("alm&2024&3&6&.end\n");
+  ASSERT_TRUE(qmtest::WaitFor([&] { return !rec->bAlmDownload; }));
+  QFile file(rec->Folder() + "/2024-03/alm-06.csv");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "10:00:00,5,70.0\r\n");
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <ctime>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -122,12 +124,16 @@ TEST_F(DownloaderTest, PrfErrorsKeepTheValuesBeforeTheBadOne) {
   Rx("prf&2024&3&7&.hdr&x");
   Rx("prf&2024&3&7&00:00:00&500,abc,600");
   Rx("prf&2024&3&7&0x:00:00&500");
+  Rx("prf&2024&3&7&01:00:00&510,,530");        // an empty value does not shift the later ones
+  Rx("prf&2024&3&7& 02:00:00&520 , 521 522");  // blanks separate too
   Rx("prf&2024&3&7&.end&0");
   const QStringList day = FileLines(Month() + "prf-07.csv");
   ASSERT_EQ(day.size(), 86401);
   EXPECT_EQ(day[0], ".hdr");
   EXPECT_EQ(day[1], "00:00:00,50.0");
   EXPECT_EQ(day[2], "00:00:01,-");
+  EXPECT_EQ(day.mid(3601, 3), QStringList({"01:00:00,51.0", "01:00:01,-", "01:00:02,-"}));
+  EXPECT_EQ(day.mid(7201, 3), QStringList({"02:00:00,52.0", "02:00:01,52.1", "02:00:02,52.2"}));
   EXPECT_TRUE(LogHas("Error translating PRF to: " + Month() + "prf-07.csv"));
 }
 
@@ -176,6 +182,14 @@ TEST_F(DownloaderTest, RepliesThatCannotBeStoredGetTheErrorReply) {
   };
   for (const char* line : bad) EXPECT_FALSE(Rx(line)) << line;
   EXPECT_FALSE(QDir(client.Folder()).exists());
+  // A connection that has not identified itself has no folder: its replies would land in the
+  // data path itself.
+  const QString dataPath = sup.Cfg().DataPath();
+  client.sID.clear();
+  for (const char* line : {"per&2024&3&7&15&10:00:00,1", "alm&2024&3&7&a", "cal&2024&3&7&b",
+                           "prf&2024&3&7&00:00:00&1", "alm&2024&3&7&.end"})
+    EXPECT_FALSE(Rx(line)) << line;
+  EXPECT_FALSE(QDir(dataPath + "2024-03").exists());
 }
 
 TEST_F(DownloaderTest, StartTimeSearches) {
@@ -193,6 +207,9 @@ TEST_F(DownloaderTest, StartTimeSearches) {
   // Two lines but nothing filled: today at midnight.
   Write("2024-03/cal-07.csv", {".hdr", "10:00:00,-"});
   EXPECT_EQ(d.LastDateTime(client, "cal"), QDateTime(today, QTime(0, 0)));
+  // "-" after a blank is still an empty slot.
+  Write("2024-03/cal-07.csv", {".hdr", "09:00:00,94.0", "10:00:00, -"});
+  EXPECT_EQ(d.LastDateTime(client, "cal"), QDateTime(today, QTime(9, 0, 1)));
   // A corrupt time: logged, today at midnight.
   Write("2024-03/prf-07.csv", {".", "1x:00:00,55.0"});
   EXPECT_EQ(d.LastDateTime(client, "prf"), QDateTime(today, QTime(0, 0)));
@@ -209,6 +226,42 @@ TEST_F(DownloaderTest, StartTimeSearches) {
   per[59] = "14:30:00,50.0";
   Write("2024-03/per-07-0015.csv", per);
   EXPECT_EQ(d.LastPerDateTime(client, 15), QDateTime(today, QTime(14, 30)));
+}
+
+// Start times are wall-clock times of the row's day, also on days that change the clocks.
+TEST_F(DownloaderTest, StartTimesKeepTheWallClockOnDaylightSavingDays) {
+  const QByteArray oldTz = qgetenv("TZ");
+  qputenv("TZ", "Europe/London");
+  tzset();
+  struct Case {
+    QDate day;
+    QString row;
+    QTime alm;  // one second later, or the next day's midnight
+  } cases[] = {
+      {QDate(2024, 3, 31), "14:03:27,3,70.0", QTime(14, 3, 28)},   // clocks go forward
+      {QDate(2024, 10, 27), "14:03:27,3,70.0", QTime(14, 3, 28)},  // clocks go back
+      {QDate(2024, 10, 27), "23:59:59,3,70.0", QTime(0, 0)},
+  };
+  for (const Case& c : cases) {
+    qmclock::SetSource([&] { return QDateTime(c.day, QTime(23, 59, 59)); });
+    const QString month = c.day.toString("yyyy-MM");
+    Write(month + "/alm-" + c.day.toString("dd") + ".csv", {".h", c.row});
+    QStringList per;
+    qmfiles::InitPerFile(per, 60);
+    per[15] = "14:00:00,50.0";
+    Write(month + "/per-" + c.day.toString("dd") + "-0060.csv", per);
+    const QDate almDay = c.alm == QTime(0, 0) ? c.day.addDays(1) : c.day;
+    auto text = [](const QDateTime& t) { return t.toString("yyyy-MM-dd HH:mm:ss").toStdString(); };
+    EXPECT_EQ(text(sup.Downloader().LastDateTime(client, "alm")), text(QDateTime(almDay, c.alm)))
+        << c.row.toStdString();
+    EXPECT_EQ(text(sup.Downloader().LastPerDateTime(client, 60)),
+              text(QDateTime(c.day, QTime(14, 0))));
+  }
+  if (oldTz.isNull())
+    qunsetenv("TZ");
+  else
+    qputenv("TZ", oldTz);
+  tzset();
 }
 
 }  // namespace
