@@ -404,7 +404,8 @@ bool TformMain::eventFilter(QObject* watched, QEvent* event) {
       panelLogoClick();
       return true;
     }
-  } else if (watched == gridClients_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+  } else if (gridClients_ && watched == gridClients_->viewport() &&
+             event->type() == QEvent::MouseButtonRelease) {
     const auto* me = static_cast<QMouseEvent*>(event);
     const int row = gridClients_->rowAt(me->position().toPoint().y());
     if (row >= 0) gridClientsMouseUp(me->button(), row, me->globalPosition().toPoint());
