@@ -1,6 +1,7 @@
 #include "platform/Shell.h"
 
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
@@ -32,7 +33,14 @@ bool ProgramRunning(qint64 pid) {
   CloseHandle(h);
   return running;
 #else
-  return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+  if (::kill(pid_t(pid), 0) != 0 && errno != EPERM) return false;
+  // A process that has ended but was not reaped yet still answers kill().
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return true;
+  const QByteArray line = stat.readAll();
+  const qsizetype close = line.lastIndexOf(')');
+  const char state = close >= 0 && close + 2 < line.size() ? line[close + 2] : '?';
+  return state != 'Z' && state != 'X';
 #endif
 }
 

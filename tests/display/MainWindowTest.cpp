@@ -348,3 +348,43 @@ TEST_F(MainWindowTest, ReporterThatCannotStartIsLogged) {
 }
 
 }  // namespace
+
+namespace {
+
+// A reporter that notes each start in a file and runs for a while.
+class ReporterTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(scratch.isValid());
+    script = scratch.path() + "/reporter.sh";
+    starts = scratch.path() + "/starts";
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QString("#!/bin/sh\necho started >> '%1'\nsleep 1\n").arg(starts).toLatin1());
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    settings = {{"app/reporter", script}};
+    MainWindowTest::SetUp();
+  }
+  int Starts() {
+    QFile f(starts);
+    return f.open(QIODevice::ReadOnly) ? int(f.readAll().count('\n')) : 0;
+  }
+  QTemporaryDir scratch;
+  QString script;
+  QString starts;
+};
+
+TEST_F(ReporterTest, OneReporterAtATime) {
+  main->btnReporterClick();
+  ASSERT_TRUE(qmtest::WaitFor([&] { return Starts() == 1; }));
+  main->btnReporterClick();  // still running: not started again
+  // Once it has ended, the next click starts it again.
+  ASSERT_TRUE(qmtest::WaitFor([&] {
+    main->btnReporterClick();
+    return Starts() == 2;
+  }));
+  EXPECT_EQ(Starts(), 2);
+}
+
+}  // namespace
