@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <charconv>
+#include <cmath>
+
 namespace qmfiles {
 
 bool ValidPeriod(int minutes) {
@@ -29,11 +32,32 @@ QString DayFileName(const QString& stub, int day) {
   return stub + QStringLiteral("-%1.csv").arg(day, 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+// Two characters as a number: plain digits at once, anything else the strict way.
+std::optional<int> TwoDigits(QStringView text) {
+  const char16_t a = text[0].unicode(), b = text[1].unicode();
+  if (a >= u'0' && a <= u'9' && b >= u'0' && b <= u'9') return (a - u'0') * 10 + (b - u'0');
+  return qmtext::ToInt(text);
+}
+
+// "hh:mm:ss" into out[0..7].
+void PutTime(char* out, int s) {
+  const int parts[3] = {s / 3600, s / 60 % 60, s % 60};
+  for (int i = 0; i < 3; ++i) {
+    out[i * 3] = static_cast<char>('0' + parts[i] / 10 % 10);
+    out[i * 3 + 1] = static_cast<char>('0' + parts[i] % 10);
+    if (i < 2) out[i * 3 + 2] = ':';
+  }
+}
+
+}  // namespace
+
 std::optional<int> RowTime(const QString& row) {
   if (row.size() < 8) return std::nullopt;
-  const auto h = qmtext::ToInt(QStringView(row).mid(0, 2));
-  const auto m = qmtext::ToInt(QStringView(row).mid(3, 2));
-  const auto s = qmtext::ToInt(QStringView(row).mid(6, 2));
+  const auto h = TwoDigits(QStringView(row).mid(0, 2));
+  const auto m = TwoDigits(QStringView(row).mid(3, 2));
+  const auto s = TwoDigits(QStringView(row).mid(6, 2));
   if (!h || !m || !s || *h < 0 || *h > 23 || *m < 0 || *m > 59 || *s < 0 || *s > 59)
     return std::nullopt;
   return *h * 3600 + *m * 60 + *s;
@@ -64,10 +88,9 @@ bool Filled(const QString& row) {
 }
 
 QString TimeText(int s) {
-  return QStringLiteral("%1:%2:%3")
-      .arg(s / 3600, 2, 10, QLatin1Char('0'))
-      .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-      .arg(s % 60, 2, 10, QLatin1Char('0'));
+  char text[8];
+  PutTime(text, s);
+  return QString::fromLatin1(text, 8);
 }
 
 void InitPerFile(QStringList& list, int period) {
@@ -94,7 +117,7 @@ std::optional<QString> ScalePerLine(const QString& line) {
   const QStringList fields = line.split(QLatin1Char(','));
   QStringList out{fields.first()};
   for (qsizetype i = 1; i < fields.size(); ++i) {
-    const auto v = qmtext::ToDouble(fields[i]);
+    const auto v = ToNumber(fields[i]);
     if (!v) return std::nullopt;
     out << QString::number(*v / 10.0, 'f', 1);
   }
@@ -122,7 +145,23 @@ bool PutPerLine(QStringList& list, const QString& line) {
 }
 
 void PutPrfValue(QStringList& list, double leq, int secondsOfDay) {
-  const QString row = TimeText(secondsOfDay) + QLatin1Char(',') + QString::number(leq, 'f', 1);
+  QString row;
+  const long long tenths = std::llround(leq * 10);
+  if (std::abs(tenths) < 1000000000 && tenths / 10.0 == leq &&
+      !(tenths == 0 && std::signbit(leq))) {
+    // The usual value, whole tenths of a dB: printed without the general number formatting.
+    char text[32];
+    PutTime(text, secondsOfDay);
+    text[8] = ',';
+    char* end = text + 9;
+    if (tenths < 0) *end++ = '-';
+    end = std::to_chars(end, text + 28, std::abs(tenths) / 10).ptr;  // at most 9 digits
+    end[0] = '.';
+    end[1] = static_cast<char>('0' + std::abs(tenths) % 10);
+    row = QString::fromLatin1(text, end + 2 - text);
+  } else {
+    row = TimeText(secondsOfDay) + QLatin1Char(',') + QString::number(leq, 'f', 1);
+  }
   const qsizetype n = secondsOfDay + 1;
   if (n < list.size())
     list[n] = row;
@@ -137,12 +176,37 @@ std::optional<QStringList> Load(const QString& path) {
 }
 
 bool Save(const QString& path, const QStringList& lines, QString* error) {
+  // 8-bit text, CR LF after every line; characters beyond Latin-1 become "?".
+  qsizetype size = 0;
+  for (const QString& line : lines) size += line.size() + 2;
+  QByteArray bytes(size, Qt::Uninitialized);
+  char* out = bytes.data();
+  for (const QString& line : lines) {
+    for (const QChar c : line) *out++ = c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?';
+    *out++ = '\r';
+    *out++ = '\n';
+  }
   QSaveFile file(path);
-  const QByteArray bytes = qmtext::JoinCrLf(lines);
   if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
     return true;
   if (error) *error = file.errorString();
   return false;
+}
+
+std::optional<double> ToNumber(QStringView text) {
+  // Monitors send whole numbers; those are read without the general conversion.
+  const qsizetype n = text.size();
+  qsizetype i = n > 0 && text[0] == QLatin1Char('-') ? 1 : 0;
+  if (n > i && n - i <= 9) {
+    int value = 0;
+    for (; i < n; ++i) {
+      const char16_t c = text[i].unicode();
+      if (c < u'0' || c > u'9') break;
+      value = value * 10 + (c - u'0');
+    }
+    if (i == n) return text[0] == QLatin1Char('-') ? -double(value) : double(value);
+  }
+  return qmtext::ToDouble(text);
 }
 
 }  // namespace qmfiles

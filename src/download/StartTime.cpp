@@ -24,7 +24,14 @@ bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, const QDate& 
                                      Visit visit) {
   // Listing the month folders and their files finds the same days, newest first, as checking
   // every day back to the floor, without thousands of look-ups for a monitor with little data;
-  // the walk stops at the first day the visitor takes.
+  // the walk stops at the first day the visitor takes. Usually today's file is there and ends
+  // the walk: it is looked at first, without listing anything.
+  const bool probed =
+      today >= kFloor && QFileInfo(monitorFolder + QLatin1Char('/') +
+                                   qmfiles::MonthFolder(today.year(), today.month()) +
+                                   QLatin1Char('/') + name(today.day()))
+                             .isFile();
+  if (probed && visit(today)) return true;
   QStringList months = QDir(monitorFolder)
                            .entryList({QStringLiteral("[0-9][0-9][0-9][0-9]-[0-9][0-9]")},
                                       QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
@@ -38,7 +45,8 @@ bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, const QDate& 
     const QSet<QString> files(list.begin(), list.end());
     for (int d = first.daysInMonth(); d >= 1; --d) {
       const QDate day(first.year(), first.month(), d);
-      if (day > today || day < kFloor || !files.contains(name(d))) continue;
+      if (day > today || day < kFloor || (probed && day == today) || !files.contains(name(d)))
+        continue;
       if (visit(day)) return true;
     }
   }
@@ -79,7 +87,10 @@ std::optional<TStartTimes::Scan> TStartTimes::ScanFile(const QString& path, bool
     }
     ++scan.conversionFailures;
   }
-  seen.insert(path, scan);
+  // A file written within the file system's time resolution of this scan may change again
+  // without its time or size changing: such a scan is not kept. File times are compared with the
+  // file system's clock, not the program's.
+  if (QDateTime::currentMSecsSinceEpoch() - mtime > kRacyMs) seen.insert(path, scan);
   return scan;
 }
 

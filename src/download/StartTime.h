@@ -12,6 +12,8 @@
 class TStartTimes {
  public:
   static const QDate kFloor;  // 2016-09-10: no earlier day is searched
+  // Coarsest file time resolution of the file systems a data path may be on (FAT: 2 s).
+  static constexpr qint64 kRacyMs = 2000;
 
   // sStub "alm", "cal" or "prf": one second after the newest filled row.
   QDateTime LastDateTime(const QString& monitorFolder, const QString& sID, const QString& sStub,

@@ -314,7 +314,7 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
         QDate day = *date;
         QStringList* target = &buffer;
         for (const QStringView text : qmfiles::SplitDelimited(values, QLatin1Char(','))) {
-          const auto v = qmtext::ToDouble(text);
+          const auto v = qmfiles::ToNumber(text);
           if (!v) {
             LogMsg(QStringLiteral("Error translating PRF to: ") + Path(c, kPrf));
             return;
