@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
 #include <QToolButton>
 
 #include <algorithm>
@@ -88,6 +87,34 @@ QPixmap GripPicture() {
   return pm;
 }
 
+// Three bars: the window's menu.
+QIcon MenuPicture() {
+  QPixmap pm(12, 12);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  for (int y : {2, 5, 8}) p.fillRect(1, y, 10, 2, Qt::white);
+  return QIcon(pm);
+}
+
+// A triangle pointing up (make compact) or down (expand).
+QIcon DrawStatePicture(bool expand) {
+  QPixmap pm(12, 12);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  const QPolygonF up({QPointF(1, 9), QPointF(11, 9), QPointF(6, 3)});
+  const QPolygonF down({QPointF(1, 3), QPointF(11, 3), QPointF(6, 9)});
+  p.drawPolygon(expand ? down : up);
+  return QIcon(pm);
+}
+
+const QIcon& StatePicture(bool expand) {
+  static const QIcon pictures[2] = {DrawStatePicture(false), DrawStatePicture(true)};
+  return pictures[expand ? 1 : 0];
+}
+
 }  // namespace
 
 int TFrameClient::CascadeCounter() { return g_cascadeCounter; }
@@ -110,7 +137,7 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   btnMenu_ = new QToolButton(panelTitle_);
   btnMenu_->setAutoRaise(true);
   btnMenu_->setGeometry(0, 0, 23, qmgeom::kTitleHeight);
-  btnMenu_->setIcon(style()->standardIcon(QStyle::SP_TitleBarMenuButton));
+  btnMenu_->setIcon(MenuPicture());
   btnMenu_->installEventFilter(this);
   connect(btnMenu_, &QToolButton::clicked, this, [this] { popupClient_->popup(QCursor::pos()); });
 
@@ -118,7 +145,7 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   btnWinState_ = new QToolButton(panelWinBtns_);
   btnWinState_->setAutoRaise(true);
   btnWinState_->setGeometry(21, 0, 22, qmgeom::kTitleHeight);
-  btnWinState_->setIcon(style()->standardIcon(QStyle::SP_TitleBarShadeButton));
+  btnWinState_->setIcon(StatePicture(false));
   btnWinState_->installEventFilter(this);
   connect(btnWinState_, &QToolButton::clicked, this, &TFrameClient::btnWinStateClick);
   lblAlmCount_ = new QLabel(panelWinBtns_);
@@ -392,6 +419,7 @@ void TFrameClient::Reposition() {
 }
 
 void TFrameClient::ShowPanels() {
+  btnWinState_->setIcon(StatePicture(geom_.state == wsCompact));
   const qmgeom::PanelLayout l =
       qmgeom::ShowPanelsLayout(geom_.state, size(), cfg_.RTLive(), cfg_.History(), bSizing);
   if (l.windowHeight) resize(width(), *l.windowHeight);
