@@ -19,8 +19,13 @@ SmtpServer::SmtpServer(const QStringList& options) : port_(FreePort()) {
                   options);
   QElapsedTimer t;
   t.start();
-  while (!ready_ && t.elapsed() < 10000 && proc_.waitForReadyRead(200))
-    ready_ = proc_.readAllStandardOutput().contains("READY");
+  // Python can take well over a second to start on a busy machine.
+  QByteArray out;
+  while (!ready_ && t.elapsed() < 20000 && proc_.state() != QProcess::NotRunning) {
+    proc_.waitForReadyRead(200);
+    out += proc_.readAllStandardOutput();
+    ready_ = out.contains("READY");
+  }
 }
 
 SmtpServer::~SmtpServer() {
