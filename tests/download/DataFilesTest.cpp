@@ -52,7 +52,8 @@ TEST(DataFilesTest, CommaTextFieldsAndFilledRows) {
   };
   for (const Case& c : cases) {
     QStringList fields;
-    for (QStringView f : SplitDelimited(QString(c.text), QLatin1Char(','))) fields << f.toString();
+    const QString text(c.text);
+    for (QStringView f : SplitDelimited(text, QLatin1Char(','))) fields << f.toString();
     EXPECT_EQ(fields, c.fields) << c.text;
     EXPECT_EQ(Filled(c.text), c.filled) << c.text;
   }
