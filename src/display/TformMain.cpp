@@ -97,6 +97,7 @@ TformMain::TformMain(TSupervisor::Options options) {
                                  QMessageBox::No) == QMessageBox::Yes;
   };
   openUrl = [](const QString& url) { return qmplatform::OpenUrl(url); };
+  trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
   // Settings, run-time status and log come first; everything after may log.
   sup_ = std::make_unique<TSupervisor>(this, std::move(options));
@@ -706,7 +707,8 @@ void TformMain::SetMinimisedFrom(bool bMinimise, Qt::WindowStates before) {
   if (bMinimise) {
     if (rs.bMinimised) return;
     sup_->PauseStreams((before & Qt::WindowMaximized) ? TRunstat::wsMaximized : TRunstat::wsNormal);
-    if (sup_->Cfg().SysTray()) {
+    // Without a notification area a hidden window could never be brought back.
+    if (sup_->Cfg().SysTray() && trayAvailable && trayAvailable()) {
       trayicon_->show();
       FormHide();
       hide();
@@ -715,7 +717,7 @@ void TformMain::SetMinimisedFrom(bool bMinimise, Qt::WindowStates before) {
     if (!rs.bMinimised) return;
     sup_->ResumeStreams();
     ShowMainWindow();
-    if (sup_->Cfg().SysTray()) trayicon_->hide();
+    trayicon_->hide();
   }
 }
 

@@ -74,9 +74,10 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   const std::vector<TFrameClient*>& Frames() const { return frames_; }
   const TClientTable& ClientTable() const { return table_; }
 
-  // Seams: the delete confirmation (true for Yes) and the URL opener.
+  // Seams: the delete confirmation (true for Yes), the URL opener, the desktop's tray.
   std::function<bool(const QString& text)> confirmDelete;
   std::function<bool(const QString& url)> openUrl;
+  std::function<bool()> trayAvailable;
 
   QWidget* panelBtns() const { return panelBtns_; }
   QWidget* panelMain() const { return panelMain_; }

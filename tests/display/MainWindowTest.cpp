@@ -307,6 +307,7 @@ class TrayWindowTest : public MainWindowTest {
 };
 
 TEST_F(TrayWindowTest, MinimiseHidesToTheTrayAndAClickBringsItBack) {
+  main->trayAvailable = [] { return true; };
   EXPECT_FALSE(main->trayicon()->isVisible());
   main->SetMinimised(true);
   EXPECT_FALSE(main->isVisible());
@@ -318,6 +319,17 @@ TEST_F(TrayWindowTest, MinimiseHidesToTheTrayAndAClickBringsItBack) {
   main->SetMinimised(true);
   main->trayiconClick();
   EXPECT_TRUE(main->isVisible());
+  EXPECT_FALSE(main->Supervisor().Runstat().bMinimised);
+}
+
+TEST_F(TrayWindowTest, WithoutANotificationAreaTheWindowStays) {
+  main->trayAvailable = [] { return false; };
+  auto m = Monitor("A", "A");
+  main->SetMinimised(true);
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_FALSE(main->trayicon()->isVisible());
+  EXPECT_EQ(Lines(*m), (QList<QByteArray>{"live&stop&0", "live1s&stop"}));  // paused all the same
+  main->SetMinimised(false);
   EXPECT_FALSE(main->Supervisor().Runstat().bMinimised);
 }
 
