@@ -142,6 +142,7 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   connect(btnMenu_, &QToolButton::clicked, this, [this] { popupClient_->popup(QCursor::pos()); });
 
   panelWinBtns_ = new QWidget(panelTitle_);
+  panelWinBtns_->setAutoFillBackground(true);  // covers a long title in the title's colour
   btnWinState_ = new QToolButton(panelWinBtns_);
   btnWinState_->setAutoRaise(true);
   btnWinState_->setGeometry(21, 0, 22, qmgeom::kTitleHeight);
