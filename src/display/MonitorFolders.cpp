@@ -2,14 +2,15 @@
 
 #include "core/IniFile.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
+#include <filesystem>
+
 namespace {
 // A stamp this close to the moment of reading may still change without a visible difference.
-constexpr qint64 kSettleMs = 2000;
+constexpr std::chrono::seconds kSettle{2};
 
 QString TermCfgPath(const QString& dataPath, const QString& folder) {
   return dataPath + folder + QStringLiteral("/term.cfg");
@@ -21,15 +22,17 @@ bool TMonitorFolders::IsMonitorFolderName(const QString& name) {
          !name.startsWith(QLatin1String("__"));
 }
 
+// One stat per call: this runs for every known monitor ten times a second.
 TMonitorFolders::Stamp TMonitorFolders::StampOf(const QString& path) {
+  namespace fs = std::filesystem;
   Stamp s;
-  const QFileInfo fi(path);
-  s.exists = fi.exists();
+  std::error_code ec;
+  const fs::file_time_type t = fs::last_write_time(fs::path(path.toStdU16String()), ec);
+  s.exists = !ec;
   if (s.exists) {
-    s.mtimeMs = fi.lastModified().toMSecsSinceEpoch();
-    s.size = fi.isDir() ? 0 : fi.size();
+    s.mtime = t.time_since_epoch().count();
+    s.unsettled = fs::file_time_type::clock::now() - t < kSettle;
   }
-  s.unsettled = s.exists && QDateTime::currentMSecsSinceEpoch() - s.mtimeMs < kSettleMs;
   return s;
 }
 

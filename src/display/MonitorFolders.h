@@ -5,9 +5,9 @@
 #include <QStringList>
 
 // The monitor folders below the data path and the names in their term.cfg, read again only when
-// the data path or a term.cfg has changed on disk. A change is seen through the modification time
-// and size; a file stamped within the last two seconds of a read is read again next time, so a
-// change within the clock's resolution is never missed.
+// the data path or a term.cfg has changed on disk. A change is seen through the modification time;
+// a file stamped within the last two seconds of a read is read again next time, so a change
+// within the clock's resolution is never missed.
 class TMonitorFolders {
  public:
   // Monitor folders: directories directly below dataPath (not links) whose names do not begin
@@ -27,12 +27,9 @@ class TMonitorFolders {
  private:
   struct Stamp {
     bool exists = false;
-    qint64 mtimeMs = 0;
-    qint64 size = 0;
+    qint64 mtime = 0;       // file-system clock ticks
     bool unsettled = true;  // stamped too recently to be trusted
-    bool operator==(const Stamp& o) const {
-      return exists == o.exists && mtimeMs == o.mtimeMs && size == o.size;
-    }
+    bool operator==(const Stamp& o) const { return exists == o.exists && mtime == o.mtime; }
   };
   static Stamp StampOf(const QString& path);
   static bool Current(const Stamp& cached, const Stamp& now) {
