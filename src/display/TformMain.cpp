@@ -66,6 +66,7 @@ class ClientCellPainter : public QStyledItemDelegate {
     QFont font = option.font;
     font.setBold(view && view->currentIndex().row() == index.row());
     painter->save();
+    painter->setClipRect(option.rect);
     painter->fillRect(option.rect, count > 0 ? QColor(255, 0, 0) : QColor(Qt::white));
     painter->setFont(font);
     painter->setPen(text);
@@ -589,17 +590,23 @@ void TformMain::UpdateClientTable(bool bForce) {
 void TformMain::ShowClientTable() {
   const auto& rows = table_.Rows();
   if (gridClients_->rowCount() != int(rows.size())) gridClients_->setRowCount(int(rows.size()));
-  auto setText = [this](int r, int c, const QString& text) {
+  bool changed = false;
+  auto setText = [&](int r, int c, const QString& text) {
     QTableWidgetItem* item = gridClients_->item(r, c);
     if (!item)
       gridClients_->setItem(r, c, new QTableWidgetItem(text));
     else if (item->text() != text)
       item->setText(text);
+    else
+      return;
+    changed = true;
   };
   for (int r = 0; r < int(rows.size()); ++r) {
     setText(r, 0, rows[std::size_t(r)].name);
     setText(r, 1, rows[std::size_t(r)].alarms);
   }
+  // A cell's colour depends on its row's alarm cell: a change repaints whole rows.
+  if (changed) gridClients_->viewport()->update();
   const bool byName = sup_->Cfg().SortBy() == QLatin1String("name");
   const bool byAlarm = sup_->Cfg().SortBy() == QLatin1String("alarm");
   for (int c = 0; c < 2; ++c) {

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -122,6 +123,29 @@ TEST_F(MainWindowTest, RowClicksSelectWindows) {
   EXPECT_TRUE(Frame("A1")->popupClient()->isVisible());
   Frame("A1")->popupClient()->hide();
   EXPECT_FALSE(main->popupDeadMonitor()->isVisible());
+}
+
+TEST_F(MainWindowTest, RowsWithAlarmsArePaintedRedAcross) {
+  auto quiet = Monitor("Q1", "Quiet");
+  auto loud = Monitor("L1", "Loud");
+  loud->Send("alarms&5;60\r\n");  // two alarms within the chart period
+  ASSERT_TRUE(qmtest::WaitFor([&] { return GridColumn(1) == QStringList({"2", "0"}); }));
+  QTableWidget* grid = main->gridClients();
+  QApplication::processEvents();
+  const QImage image = grid->viewport()->grab().toImage();
+  // Sample each cell near its right edge, clear of the text.
+  auto colour = [&](int row, int col) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, col));
+    return QColor(image.pixel(cell.right() - 2, cell.center().y()));
+  };
+  EXPECT_EQ(colour(0, 0), QColor(255, 0, 0));
+  EXPECT_EQ(colour(0, 1), QColor(255, 0, 0));
+  EXPECT_EQ(colour(1, 0), QColor(Qt::white));
+  EXPECT_EQ(colour(1, 1), QColor(Qt::white));
+  // The window shows the count with the next alarm timer tick.
+  EXPECT_TRUE(qmtest::WaitFor([&] { return Frame("L1")->AlarmCountShown() == 2; }));
+  EXPECT_TRUE(Frame("L1")->TitleRed());
+  EXPECT_FALSE(Frame("Q1")->TitleRed());
 }
 
 TEST_F(MainWindowTest, DeleteMonitorMovesTheFolderAside) {
