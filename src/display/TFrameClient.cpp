@@ -360,9 +360,12 @@ void TFrameClient::SetTitleRed(bool red) {
 
 void TFrameClient::FrameActivated(bool bActivated) {
   bSelected = bActivated;
+  // Every selection deselects all other windows: only a real change touches the font.
   QFont f = panelTitle_->font();
-  f.setBold(bActivated);
-  panelTitle_->setFont(f);
+  if (f.bold() != bActivated) {
+    f.setBold(bActivated);
+    panelTitle_->setFont(f);
+  }
   if (!bActivated) return;
   raise();
   if (ctx_) ui_.ClientSelected(ctx_);
