@@ -66,14 +66,17 @@ bool IniFile::ReadBool(const QString& section, const QString& key, bool def) con
   return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  QStringList lines = ReadLines(path_);
+namespace {
+
+// Puts "key=value" in place of the key's line, else at the end of its section, else in a new
+// section at the end.
+void SetEntry(QStringList& lines, const QString& section, const QString& key,
+              const QString& value) {
   const QString entry = key + QLatin1Char('=') + value;
   qsizetype sectionStart = -1;   // index of the header line
   qsizetype lastInSection = -1;  // last non-blank line of the section
   bool inSection = false;
-  bool done = false;
-  for (qsizetype i = 0; i < lines.size() && !done; ++i) {
+  for (qsizetype i = 0; i < lines.size(); ++i) {
     if (const auto name = SectionOf(lines[i])) {
       if (inSection) break;
       inSection = Same(*name, section);
@@ -84,17 +87,30 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     if (!lines[i].trimmed().isEmpty()) lastInSection = i;
     if (const auto k = KeyOf(lines[i]); k && Same(*k, key)) {
       lines[i] = entry;
-      done = true;
+      return;
     }
   }
-  if (!done) {
-    if (sectionStart >= 0) {
-      lines.insert(lastInSection + 1, entry);
-    } else {
-      while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) lines.removeLast();
-      lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
-    }
+  if (sectionStart >= 0) {
+    lines.insert(lastInSection + 1, entry);
+    return;
   }
+  while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) lines.removeLast();
+  lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
+}
+
+}  // namespace
+
+bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+  return WriteStrings(section, {{key, value}});
+}
+
+bool IniFile::WriteStrings(const QString& section,
+                           const QList<std::pair<QString, QString>>& entries) {
+  const QStringList before = ReadLines(path_);
+  QStringList lines = before;
+  for (const auto& [key, value] : entries) SetEntry(lines, section, key, value);
+  // A file that already holds every value is not written again (each write is synced to disk).
+  if (lines == before && QFile::exists(path_)) return true;
   QSaveFile file(path_);
   if (!file.open(QIODevice::WriteOnly)) return false;
   file.write(qmtext::JoinCrLf(lines));

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 // An INI file with the semantics of the Windows profile functions: section and key names match
 // without regard to case, values are stored as typed without quoting, a written key replaces its
@@ -24,6 +26,8 @@ class IniFile {
   bool ReadBool(const QString& section, const QString& key, bool def) const;
 
   bool WriteString(const QString& section, const QString& key, const QString& value);
+  // Several keys of one section in one rewrite.
+  bool WriteStrings(const QString& section, const QList<std::pair<QString, QString>>& entries);
   bool WriteInteger(const QString& section, const QString& key, int value);
   bool WriteBool(const QString& section, const QString& key, bool value);
 

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 QByteArray ReadAll(const QString& path) {
@@ -70,6 +73,28 @@ TEST_F(IniFileTest, KeyOfAnotherSectionIsNotFound) {
   IniFile ini(path);
   EXPECT_EQ(ini.ReadInteger("b", "k", -1), -1);
   EXPECT_EQ(ini.ReadInteger("c", "k", -1), -1);
+}
+
+TEST_F(IniFileTest, SeveralKeysInOneRewriteAndNoRewriteWithoutChange) {
+  WriteAll(path, "[win]\r\nxrel=1\r\n[other]\r\nk=v\r\n");
+  IniFile ini(path);
+  ASSERT_TRUE(ini.WriteStrings("WIN", {{"XREL", "5"}, {"yrel", "6"}, {"state", "0"}}));
+  EXPECT_EQ(ReadAll(path), "[win]\r\nXREL=5\r\nyrel=6\r\nstate=0\r\n[other]\r\nk=v\r\n");
+  // The same values again leave the file as it is. A rewrite puts a new file in its place, which
+  // a second link to the old one would tell.
+  ASSERT_EQ(
+      ::link(QFile::encodeName(path).constData(), QFile::encodeName(path + ".link").constData()),
+      0);
+  const auto links = [&] {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_nlink) : 0;
+  };
+  ASSERT_EQ(links(), 2);
+  ASSERT_TRUE(ini.WriteStrings("win", {{"XREL", "5"}, {"yrel", "6"}}));
+  ASSERT_TRUE(ini.WriteInteger("win", "state", 0));
+  EXPECT_EQ(links(), 2);
+  ASSERT_TRUE(ini.WriteInteger("win", "state", 1));
+  EXPECT_EQ(links(), 1);
 }
 
 }  // namespace
