@@ -4,7 +4,10 @@
 #include "core/ISupervisorUi.h"
 #include "core/IniFile.h"
 #include "core/TCfg.h"
+#include "display/LeqReadout.h"
+#include "display/LevelChartView.h"
 #include "display/ModuleList.h"
+#include "display/bh_ledbar.h"
 
 #include <QAction>
 #include <QCursor>
@@ -18,38 +21,6 @@
 #include <algorithm>
 #include <climits>
 #include <vector>
-
-// PLACEHOLDER until the LED bar is committed: keeps the bar's fields and level, draws nothing.
-class FramePlaceholderLedBar : public QWidget {
- public:
-  using QWidget::QWidget;
-  void SetLevel(double flLeq) { level = flLeq; }
-  int nMin = 0;
-  int nMax = 140;
-  int nTrig1 = 0;
-  int nTrig2 = 0;
-  double level = 0;
-};
-
-// PLACEHOLDER until the level chart is committed: the read-out and the plot buffer only.
-class FramePlaceholderChart : public QWidget {
- public:
-  explicit FramePlaceholderChart(QWidget* parent) : QWidget(parent), buf(3600, -1.0) {
-    lblLeq = new QLabel(QStringLiteral("---.-"), this);
-    lblLeq->setGeometry(0, 0, 120, 29);
-  }
-  void ClearPlotBuf() { std::fill(buf.begin(), buf.end(), -1.0); }
-  void Leq1s(double flLeq) {
-    lblLeq->setText(flLeq <= 0 || flLeq >= 180 ? QStringLiteral("---.-")
-                                               : QString::number(flLeq, 'f', 1));
-    std::rotate(buf.begin(), buf.begin() + 1, buf.end());
-    buf.back() = flLeq;
-  }
-  void UpdateLeqBuf(const QString&) { ClearPlotBuf(); }
-  void SetLeqVisible(bool visible) { lblLeq->setVisible(visible); }
-  QLabel* lblLeq;
-  std::vector<double> buf;
-};
 
 namespace {
 
@@ -161,8 +132,10 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
 
   panelHistory_ = new QWidget(panelWin_);
   Fill(panelHistory_, Qt::white);
-  chart_ = new FramePlaceholderChart(panelHistory_);
-  chart_->installEventFilter(this);
+  panelLeq_ = new LeqReadout(panelHistory_);
+  chartLeq1s_ = new LevelChartView(plot_, panelHistory_);
+  for (QWidget* w : {static_cast<QWidget*>(panelLeq_), static_cast<QWidget*>(chartLeq1s_)})
+    w->installEventFilter(this);
 
   panelStatus_ = new QWidget(panelWin_);
   Fill(panelStatus_, Qt::white);
@@ -226,7 +199,7 @@ TFrameClient::~TFrameClient() = default;
 void TFrameClient::Init() {
   LogDebug(QStringLiteral("TFrameClient.Init()"));
   auto* panelLaf = new QWidget(panelLeds_);
-  ledbar_ = new FramePlaceholderLedBar(panelLeds_);
+  ledbar_ = new TLedBar(panelLeds_);
   panelLaf->setObjectName(QStringLiteral("panelLaf"));
   geom_.state = wsNorm;
   bMoving = bSizing = bSelected = false;
@@ -316,17 +289,23 @@ void TFrameClient::LedLevel(double flLevel, int nLEDMin, int nLEDMax, int nTrig1
   ledbar_->SetLevel(flLevel);
 }
 
-void TFrameClient::Leq1s(double flLeq, int, int, int, int) {
-  chart_->Leq1s(flLeq);
+void TFrameClient::Leq1s(double flLeq, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) {
   const int n = cfg_.ReportPeriod();
-  lblChartPeriod_->setText(QStringLiteral("← ") + QString::number(n) +
-                           (n == 1 ? QStringLiteral(" minute") : QStringLiteral(" minutes")) +
-                           QStringLiteral(" →"));
+  panelLeq_->SetText(LevelChart::ReadOut(flLeq));
+  plot_.Leq1s(flLeq, n, nLEDMin, nLEDMax, nTrig1, nTrig2,
+              {cfg_.YAxisScale(), cfg_.YAxisMin(), cfg_.YAxisMax()});
+  const QString label = LevelChart::PeriodLabel(n);
+  if (lblChartPeriod_->text() != label) lblChartPeriod_->setText(label);
+  chartLeq1s_->update();
 }
 
-void TFrameClient::UpdateLeqBuf(const QString& sCs) { chart_->UpdateLeqBuf(sCs); }
+// The chart shows the new values with the next 1-second value.
+void TFrameClient::UpdateLeqBuf(const QString& sCs) { plot_.UpdateLeqBuf(sCs); }
 
-void TFrameClient::ClearPlotBuf() { chart_->ClearPlotBuf(); }
+void TFrameClient::ClearPlotBuf() {
+  plot_.ClearPlotBuf();
+  if (chartLeq1s_) chartLeq1s_->update();
+}
 
 void TFrameClient::SetAlarmCount(int nAlarms) {
   nAlarmCount = nAlarms;
@@ -409,12 +388,12 @@ void TFrameClient::SavePos() {
   const QString folder = cfg_.DataPath() + sID;
   if (sID.isEmpty() || !QDir().mkpath(folder)) return;
   IniFile ini(folder + QStringLiteral("/term.cfg"));
-  const QString win = QStringLiteral("win");
-  ini.WriteInteger(win, QStringLiteral("xrel"), geom_.x);
-  ini.WriteInteger(win, QStringLiteral("yrel"), geom_.y);
-  ini.WriteInteger(win, QStringLiteral("cxrel"), geom_.cx);
-  ini.WriteInteger(win, QStringLiteral("cyrel"), geom_.cy);
-  ini.WriteInteger(win, QStringLiteral("state"), geom_.state);
+  ini.WriteStrings(QStringLiteral("win"),
+                   {{QStringLiteral("xrel"), QString::number(geom_.x)},
+                    {QStringLiteral("yrel"), QString::number(geom_.y)},
+                    {QStringLiteral("cxrel"), QString::number(geom_.cx)},
+                    {QStringLiteral("cyrel"), QString::number(geom_.cy)},
+                    {QStringLiteral("state"), QString::number(geom_.state)}});
 }
 
 void TFrameClient::Reposition() {
@@ -430,7 +409,10 @@ void TFrameClient::ShowPanels() {
   if (l.ledsHeight) ledsHeight_ = std::max(*l.ledsHeight, 0);
   if (l.statusVisible) panelStatus_->setVisible(*l.statusVisible);
   if (l.statusBlack) Fill(panelStatus_, *l.statusBlack ? Qt::black : Qt::white);
-  if (l.leqVisible) chart_->SetLeqVisible(*l.leqVisible);
+  if (l.leqVisible) {
+    panelLeq_->setVisible(*l.leqVisible);
+    chartLeq1s_->SetLeftAxisVisible(*l.leqVisible);
+  }
   if (l.periodVisible) lblChartPeriod_->setVisible(*l.periodVisible);
   panelLeds_->setVisible(l.ledsVisible);
   panelHistory_->setVisible(l.historyVisible);
@@ -467,7 +449,9 @@ void TFrameClient::LayoutChildren() {
     bottom -= kStatusHeight;
   }
   panelHistory_->setGeometry(inner.left(), top, w, std::max(bottom - top, 0));
-  chart_->setGeometry(panelHistory_->rect());
+  const int leqHeight = panelLeq_->isHidden() ? 0 : LeqReadout::kHeight;
+  panelLeq_->setGeometry(0, 0, w, leqHeight);
+  chartLeq1s_->setGeometry(0, leqHeight, w, std::max(panelHistory_->height() - leqHeight, 0));
   imageSize_->setGeometry(inner.right() + 1 - kGripSize, inner.bottom() + 1 - kGripSize, kGripSize,
                           kGripSize);
   imageSize_->setVisible(!panelStatus_->isHidden() || bSizing);

@@ -3,6 +3,7 @@
 #include "core/IMonitorWindow.h"
 #include "core/TCnx.h"
 #include "display/FrameGeometry.h"
+#include "live/LevelChart.h"
 
 #include <QFrame>
 #include <QPoint>
@@ -14,9 +15,9 @@ class QMenu;
 class QAction;
 class QToolButton;
 class TCfg;
-// PLACEHOLDER until the LED bar and the level chart are committed: see TFrameClient.cpp.
-class FramePlaceholderLedBar;
-class FramePlaceholderChart;
+class TLedBar;
+class LevelChartView;
+class LeqReadout;
 
 // The window of one connected monitor: a frame inside the main area that the user drags by its
 // title, sizes by its corner grip and switches between compact and normal. Its place and size
@@ -83,8 +84,10 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   QAction* menuitemSignal() const { return menuitemSignal_; }
   QAction* menuitemDownloading() const { return menuitemDownloading_; }
   QAction* menuitemCfg() const { return menuitemCfg_; }
-  FramePlaceholderLedBar* ledbar() const { return ledbar_; }
-  FramePlaceholderChart* chart() const { return chart_; }
+  TLedBar* ledbar() const { return ledbar_; }
+  LeqReadout* panelLeq() const { return panelLeq_; }
+  LevelChartView* chartLeq1s() const { return chartLeq1s_; }
+  const LevelChart& Plot() const { return plot_; }
   QTimer& timerAlarmFlash() { return timerAlarmFlash_; }
   QTimer& timerAlarm() { return timerAlarm_; }
   bool TitleRed() const { return titleRed_; }
@@ -129,6 +132,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   QString sName;
   QString sDeviceUID;
   int ledsHeight_ = qmgeom::kLedsHeight;
+  LevelChart plot_;
   quint64 lastPressStamp_ = 0;  // one press selects once, however far it travels up
 
   QFrame* panelWin_ = nullptr;
@@ -138,9 +142,10 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   QToolButton* btnWinState_ = nullptr;
   QLabel* lblAlmCount_ = nullptr;
   QWidget* panelLeds_ = nullptr;
-  FramePlaceholderLedBar* ledbar_ = nullptr;
+  TLedBar* ledbar_ = nullptr;
   QWidget* panelHistory_ = nullptr;
-  FramePlaceholderChart* chart_ = nullptr;
+  LeqReadout* panelLeq_ = nullptr;
+  LevelChartView* chartLeq1s_ = nullptr;
   QWidget* panelStatus_ = nullptr;
   QLabel* shapeStatus_ = nullptr;
   QLabel* lblStatus_ = nullptr;

@@ -1,7 +1,10 @@
 #include "core/ISupervisorUi.h"
 #include "core/IniFile.h"
 #include "core/TCfg.h"
+#include "display/LeqReadout.h"
+#include "display/LevelChartView.h"
 #include "display/TFrameClient.h"
+#include "display/bh_ledbar.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -14,6 +17,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -272,6 +277,62 @@ TEST_F(FrameClientTest, FolderThatCannotBeMadeGivesDefaults) {
   EXPECT_EQ(f->geometry(), QRect(10 * n, 8 * n, 200, 240));
   f->SetWinPos(0, 0);  // stores nothing and does not fail
   EXPECT_TRUE(QFileInfo(cfg->DataPath() + "BLOCKED").isFile());
+}
+
+TEST_F(FrameClientTest, LowWindowsHideTheReadOutAndTheLeftAxis) {
+  StoreWin("T", 0, 0, 35200, 33000, 1);
+  TFrameClient* f = Open("T");
+  EXPECT_FALSE(f->panelLeq()->isHidden());
+  EXPECT_TRUE(f->chartLeq1s()->LeftAxisVisible());
+  EXPECT_EQ(f->chartLeq1s()->y(), LeqReadout::kHeight);
+  f->SetWinSize(352, 179);
+  EXPECT_TRUE(f->panelLeq()->isHidden());
+  EXPECT_FALSE(f->chartLeq1s()->LeftAxisVisible());
+  EXPECT_EQ(f->chartLeq1s()->y(), 0);
+  f->SetWinSize(352, 180);
+  EXPECT_FALSE(f->panelLeq()->isHidden());
+}
+
+TEST_F(FrameClientTest, LevelsReachTheLedBarOnlyOnceConnected) {
+  auto* f = new TFrameClient(&panel, *cfg, ui);
+  f->Init();
+  f->LedLevel(70.4, 20, 120, 65, 75);  // before Connect: not shown
+  EXPECT_EQ(f->ledbar()->nTrig1, 0);
+  f->Connect(nullptr, "Quietmark-SE", "L", "Name", {}, {});
+  panel.show();
+  f->LedLevel(70.4, 20, 120, 65, 75);
+  EXPECT_EQ(f->ledbar()->nMin, 20);
+  EXPECT_EQ(f->ledbar()->nTrig2, 75);
+  EXPECT_EQ(f->ledbar()->LedColour(16), qRgb(255, 255, 0));
+  EXPECT_EQ(f->ledbar()->LedColour(17), qRgb(128, 0, 0));
+  // The bar fills the black strip inside its 2-pixel padding.
+  EXPECT_EQ(f->ledbar()->geometry(), f->panelLeds()->rect().adjusted(2, 2, -2, -2));
+}
+
+TEST_F(FrameClientTest, OneSecondValuesFillTheChartHalf) {
+  cfg->SetReportPeriod(1);
+  cfg->SetYAxisScale(yasRemote);
+  TFrameClient* f = Open("C");
+  EXPECT_EQ(f->panelLeq()->lblLeq()->text(), "---.-");
+  f->UpdateLeqBuf("50.5,51,bad,52");
+  f->Leq1s(63.44, 30, 110, 70, 80);
+  EXPECT_EQ(f->panelLeq()->lblLeq()->text(), "63.4");
+  EXPECT_EQ(f->lblChartPeriod()->text(), "← 1 minute →");
+  const LevelChart& plot = f->Plot();
+  ASSERT_EQ(plot.LeqSeries().size(), 61u);
+  EXPECT_EQ(plot.LeqSeries()[56], 50.5);
+  EXPECT_TRUE(std::isnan(plot.LeqSeries()[58]));
+  EXPECT_EQ(plot.LeqSeries()[60], 63.44);
+  EXPECT_EQ(plot.AxisMin(), 30);
+  EXPECT_EQ(plot.AxisMax(), 110);
+  EXPECT_EQ(plot.Thresh2().value, 80);
+  f->Leq1s(190, 30, 110, 70, 80);
+  EXPECT_EQ(f->panelLeq()->lblLeq()->text(), "---.-");
+  // Turning the history off empties the buffer.
+  cfg->SetHistory(false);
+  f->ShowPanels();
+  EXPECT_EQ(plot.PlotBuf()[3599], -1.0);
+  EXPECT_TRUE(plot.LeqSeries().empty());
 }
 
 }  // namespace
