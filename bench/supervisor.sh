@@ -14,7 +14,7 @@ start_supervisor() {
   chmod 700 "$work/run"
   printf '[network]\r\nport=%s\r\n%s' "$port" "${1:-}" > "$appdata/settings.ini"
   export XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/cfg"
-  export QT_QPA_PLATFORM=offscreen
+  export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
   "$build/quietmark-sv" >/dev/null 2>&1 &
   sv=$!
   for _ in $(seq 100); do (echo >/dev/tcp/127.0.0.1/"$port") 2>/dev/null && break; sleep 0.1; done

@@ -130,4 +130,7 @@ class TSupervisor : public QObject, public IServerHost {
   bool pumpStats_ = false;
   QElapsedTimer pumpClock_;
   qint64 pumpLongestMs_ = 0;
+  QElapsedTimer pumpSince_;
+  qint64 pumpSettleMs_ = 0;
+  qint64 pumpSettledLongestMs_ = 0;
 };
