@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -373,6 +374,28 @@ TEST_F(MainWindowTest, LogoLink) {
   };
   main->panelLogoClick();
   EXPECT_TRUE(opened.startsWith("https://"));
+}
+
+TEST_F(MainWindowTest, BackgroundPicture) {
+  const QString path = main->Supervisor().Runstat().sAppDataPath + "quietmarksv.jpg";
+  QImage picture(64, 48, QImage::Format_RGB32);
+  picture.fill(QColor(20, 90, 160));
+  ASSERT_TRUE(picture.save(path, "JPG"));
+  main->LoadBackground();
+  EXPECT_FALSE(main->imgBackground()->isHidden());
+  EXPECT_EQ(main->imgBackground()->geometry(), main->panelMain()->rect());
+
+  // A file that is no JPEG: no picture and one line in the log.
+  QFile broken(path);
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write("\xff\xd8 not really a picture");
+  broken.close();
+  main->LoadBackground();
+  EXPECT_TRUE(main->imgBackground()->isHidden());
+  int logged = 0;
+  for (const QString& l : main->Supervisor().Log().Lines())
+    logged += l.contains("Failed to load background picture");
+  EXPECT_EQ(logged, 1);
 }
 
 TEST_F(MainWindowTest, ReporterThatCannotStartIsLogged) {
