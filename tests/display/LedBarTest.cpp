@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 constexpr QRgb kGreen = qRgb(0, 255, 0), kDarkGreen = qRgb(0, 128, 0);
@@ -87,39 +89,51 @@ TEST(LedBar, LevelEdges) {
 }
 
 TEST(LedBar, Zones) {
-  {
-    SCOPED_TRACE("no yellow trigger: grey whatever the red one holds");
-    Bar b(20, 120, 0, 75);
-    b.bar.SetLevel(70);
-    b.ExpectRange(0, 16, kSilver);
-    b.ExpectRange(17, 31, kGrey);
-  }
-  {
-    SCOPED_TRACE("no red trigger: all green");
-    Bar b(20, 120, 65, 0);
-    b.bar.SetLevel(70);
-    b.ExpectRange(0, 16, kGreen);
-    b.ExpectRange(17, 31, kDarkGreen);
-  }
-  {
-    SCOPED_TRACE("yellow trigger on or above the red one: no yellow zone");
-    Bar b(20, 120, 80, 75);
-    b.bar.SetLevel(120);
-    b.ExpectRange(0, 16, kGreen);
-    b.ExpectRange(17, 31, kRed);
-  }
-  {
-    SCOPED_TRACE("empty range: LED 0 bright red, the rest dark red");
-    Bar b(50, 50, 65, 75);
-    b.bar.SetLevel(90);
-    b.ExpectRange(0, 0, kRed);
-    b.ExpectRange(1, 31, kDarkRed);
-  }
-  {
-    SCOPED_TRACE("yellow zone unlit");
-    Bar b;
-    b.bar.SetLevel(30);
-    b.ExpectRange(14, 16, kDarkYellow);
+  struct Span {
+    int first, last;
+    QRgb colour;
+  };
+  const struct {
+    const char* name;
+    int min, max, t1, t2;
+    double level;
+    std::vector<Span> spans;
+  } cases[] = {
+      {"no yellow trigger: grey whatever the red one holds",
+       20,
+       120,
+       0,
+       75,
+       70,
+       {{0, 16, kSilver}, {17, 31, kGrey}}},
+      {"no red trigger: all green", 20, 120, 65, 0, 70, {{0, 16, kGreen}, {17, 31, kDarkGreen}}},
+      {"yellow trigger on or above the red one: no yellow zone",
+       20,
+       120,
+       80,
+       75,
+       120,
+       {{0, 16, kGreen}, {17, 31, kRed}}},
+      {"empty range: LED 0 bright red, the rest dark red",
+       50,
+       50,
+       65,
+       75,
+       90,
+       {{0, 0, kRed}, {1, 31, kDarkRed}}},
+      {"quiet: the zones unlit",
+       20,
+       120,
+       65,
+       75,
+       30,
+       {{0, 3, kGreen}, {4, 13, kDarkGreen}, {14, 16, kDarkYellow}, {17, 31, kDarkRed}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bar b(c.min, c.max, c.t1, c.t2);
+    b.bar.SetLevel(c.level);
+    for (const Span& s : c.spans) b.ExpectRange(s.first, s.last, s.colour);
   }
 }
 
