@@ -30,7 +30,7 @@ const QFont& AxisFont() {
 double LabelStep(double range, int pixels, int labelHeight) {
   double step = 10;
   const double factors[] = {2, 2.5, 2};
-  for (int k = 0; range / step * (labelHeight + 2) > pixels && step < 1e12; ++k)
+  for (int k = 0; range / step * (labelHeight + 2) > pixels && std::isfinite(step); ++k)
     step *= factors[k % 3];
   return step;
 }
@@ -85,7 +85,9 @@ const QPixmap& LevelChartView::Backdrop() {
   const QFontMetrics fm(AxisFont());
   if (leftAxis_ && hi > lo) {
     const double step = LabelStep(hi - lo, plot.height(), fm.height());
-    for (double v = std::ceil(lo / step) * step; v <= hi; v += step) {
+    // The count bound keeps absurd ranges (values sent by a broken monitor) from looping.
+    double v = std::ceil(lo / step) * step;
+    for (int n = 0; v <= hi && n <= plot.height(); ++n, v += step) {
       const int y = plot.bottom() - int(std::lround((v - lo) * (plot.height() - 1) / (hi - lo)));
       p.setPen(kGrid);
       p.drawLine(plot.left() + 1, y, plot.right(), y);

@@ -103,4 +103,15 @@ TEST(LevelChartView, AGapIsLeftBlank) {
   EXPECT_EQ(img.pixel(x(60), y), qRgb(0, 0, 0));                      // the newest value
 }
 
+TEST(LevelChartView, AbsurdValuesFromAMonitorStillPaint) {
+  LevelChart model;
+  const LevelChart::Scale automatic{yasAuto, 30, 80};
+  model.UpdateLeqBuf(u"1e300,-1e300,1e-300,50");
+  model.Leq1s(60, 1, 20, 120, -2000000000, 2000000000, automatic);
+  ASSERT_GT(model.AxisMax(), 1e299);
+  LevelChartView view(model, nullptr);
+  view.resize(300, 200);
+  EXPECT_FALSE(view.grab().isNull());
+}
+
 }  // namespace
