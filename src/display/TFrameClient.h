@@ -72,6 +72,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   QWidget* panelStatus() const { return panelStatus_; }
   QLabel* lblAlmCount() const { return lblAlmCount_; }
   QLabel* lblStatus() const { return lblStatus_; }
+  QLabel* shapeStatus() const { return shapeStatus_; }
   QLabel* lblChartPeriod() const { return lblChartPeriod_; }
   QLabel* imageSize() const { return imageSize_; }
   QToolButton* btnWinState() const { return btnWinState_; }

@@ -254,12 +254,16 @@ TEST_F(FrameClientTest, InfoMenuAndStatus) {
   }
   EXPECT_EQ(captions, (QStringList{"GPS v4.1", "CORE v2.0"}));
 
+  const auto light = [&] { return f->shapeStatus()->pixmap().toImage().pixelColor(3, 3); };
+  EXPECT_EQ(light(), QColor(0, 255, 0));
   f->SetDownloading(true);
   EXPECT_EQ(f->lblStatus()->text(), "Downloading");
   EXPECT_TRUE(f->menuitemDownloading()->isVisible());
+  EXPECT_EQ(light(), QColor(255, 255, 0));
   f->SetDownloading(false);
   EXPECT_EQ(f->lblStatus()->text(), "Connected");
   EXPECT_FALSE(f->menuitemDownloading()->isVisible());
+  EXPECT_EQ(light(), QColor(0, 255, 0));
 
   // No device ID, no modules: no such items.
   TFrameClient* plain = Open("P2", "Plain");
