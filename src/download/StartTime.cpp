@@ -26,12 +26,12 @@ bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, const QDate& 
   // every day back to the floor, without thousands of look-ups for a monitor with little data;
   // the walk stops at the first day the visitor takes. Usually today's file is there and ends
   // the walk: it is looked at first, without listing anything.
-  const bool probed =
-      today >= kFloor && QFileInfo(monitorFolder + QLatin1Char('/') +
-                                   qmfiles::MonthFolder(today.year(), today.month()) +
-                                   QLatin1Char('/') + name(today.day()))
-                             .isFile();
-  if (probed && visit(today)) return true;
+  const auto path = [&](const QDate& day) {
+    return monitorFolder + QLatin1Char('/') + qmfiles::MonthFolder(day.year(), day.month()) +
+           QLatin1Char('/') + name(day.day());
+  };
+  const bool probed = today >= kFloor && QFileInfo(path(today)).isFile();
+  if (probed && visit(today, path(today))) return true;
   QStringList months = QDir(monitorFolder)
                            .entryList({QStringLiteral("[0-9][0-9][0-9][0-9]-[0-9][0-9]")},
                                       QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
@@ -47,7 +47,7 @@ bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, const QDate& 
       const QDate day(first.year(), first.month(), d);
       if (day > today || day < kFloor || (probed && day == today) || !files.contains(name(d)))
         continue;
-      if (visit(day)) return true;
+      if (visit(day, path(day))) return true;
     }
   }
   return false;
@@ -101,10 +101,7 @@ QDateTime TStartTimes::LastDateTime(const QString& monitorFolder, const QString&
   QDateTime result;
   const bool found = ForEachDayWithFile(
       monitorFolder, today, [&](int d) { return qmfiles::DayFileName(sStub, d); },
-      [&](const QDate& day) {
-        const QString path = monitorFolder + QLatin1Char('/') +
-                             qmfiles::MonthFolder(day.year(), day.month()) + QLatin1Char('/') +
-                             qmfiles::DayFileName(sStub, day.day());
+      [&](const QDate& day, const QString& path) {
         const auto scan = ScanFile(path, true, known, seen);
         if (!scan || !scan->twoLines) return false;
         if (scan->conversionFailures) LogMsg(QStringLiteral("Integer conversion failed"));
@@ -125,10 +122,7 @@ QDateTime TStartTimes::LastPerDateTime(const QString& monitorFolder, const QStri
   QDateTime result;
   const bool found = ForEachDayWithFile(
       monitorFolder, today, [&](int d) { return qmfiles::PerFileName(d, nPeriod); },
-      [&](const QDate& day) {
-        const QString path = monitorFolder + QLatin1Char('/') +
-                             qmfiles::MonthFolder(day.year(), day.month()) + QLatin1Char('/') +
-                             qmfiles::PerFileName(day.day(), nPeriod);
+      [&](const QDate& day, const QString& path) {
         const auto scan = ScanFile(path, false, known, seen);
         if (!scan) return false;
         for (int i = 0; i < scan->conversionFailures; ++i)

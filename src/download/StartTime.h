@@ -36,8 +36,8 @@ class TStartTimes {
   // The scan of one file, from `known` when the file has not changed since; kept in `seen`.
   std::optional<Scan> ScanFile(const QString& path, bool stopAtFirstFilled, const Files& known,
                                Files& seen);
-  // Visits the days that have a file named by `name` below the monitor folder, newest first,
-  // not after today and not before the floor, until the visitor returns true.
+  // Visits the days that have a file named by `name` below the monitor folder, with the file's
+  // path, newest first, not after today and not before the floor, until the visitor returns true.
   template <class Name, class Visit>
   bool ForEachDayWithFile(const QString& monitorFolder, const QDate& today, Name name, Visit visit);
 
