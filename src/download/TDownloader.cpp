@@ -255,32 +255,28 @@ bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
 }
 
 bool TDownloader::AlmRx(TDTClient& c, const QStringList& f) {
+  return DayRecordsRx(c, f, kAlm, QStringLiteral("alm"), true);
+}
+
+bool TDownloader::CalRx(TDTClient& c, const QStringList& f) {
+  return DayRecordsRx(c, f, kCal, QStringLiteral("cal"), false);
+}
+
+bool TDownloader::DayRecordsRx(TDTClient& c, const QStringList& f, Kind kind, const QString& sStub,
+                               bool bSeveral) {
   if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date || f.size() < 5) return false;
   const QString& records = f[4];
   if (records.isEmpty()) return true;
-  return Store(c, kAlm, *date, qmfiles::DayFileName(QStringLiteral("alm"), date->day()), 0,
-               records == kEnd, [&](QStringList& buffer, const QString&) {
+  return Store(c, kind, *date, qmfiles::DayFileName(sStub, date->day()), 0, records == kEnd,
+               [&](QStringList& buffer, const QString&) {
                  if (records.startsWith(QLatin1Char('.')) && !buffer.isEmpty())
                    buffer[0] = records;
-                 else
+                 else if (bSeveral)
                    buffer << records.split(QLatin1Char(';'), Qt::KeepEmptyParts);
-               });
-}
-
-bool TDownloader::CalRx(TDTClient& c, const QStringList& f) {
-  if (!HasFolder(c)) return false;
-  const auto date = ReplyDate(f);
-  if (!date || f.size() < 5) return false;
-  const QString& record = f[4];
-  if (record.isEmpty()) return true;
-  return Store(c, kCal, *date, qmfiles::DayFileName(QStringLiteral("cal"), date->day()), 0,
-               record == kEnd, [&](QStringList& buffer, const QString&) {
-                 if (record.startsWith(QLatin1Char('.')) && !buffer.isEmpty())
-                   buffer[0] = record;
                  else
-                   buffer << record;
+                   buffer << records;
                });
 }
 

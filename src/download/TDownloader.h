@@ -50,6 +50,10 @@ class TDownloader {
   static bool HasFolder(const TDTClient& c);
   bool Send(TDTClient& c, const QString& line);
 
+  // Alarm and calibration replies: one day's records (several, ";"-separated, when bSeveral),
+  // or a line starting with "." that replaces the file's first line.
+  bool DayRecordsRx(TDTClient& c, const QStringList& f, Kind kind, const QString& sStub,
+                    bool bSeveral);
   // The common frame of storing one reply line; `place` puts the line into the open buffer.
   // Returns false only when writing at an end marker failed.
   template <class Place>
