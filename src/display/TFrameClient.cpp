@@ -478,8 +478,18 @@ void TFrameClient::LayoutChildren() {
 }
 
 bool TFrameClient::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == panelTitle_) return TitleMouse(event);
-  if (watched == imageSize_) return GripMouse(event);
+  const auto type = event->type();
+  const bool drag = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                    type == QEvent::MouseButtonRelease;
+  if (watched == panelTitle_ || watched == imageSize_) {
+    if (!drag) return false;
+    const QPoint p = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+    if (watched == panelTitle_)
+      TitleMouse(type, p);
+    else
+      GripMouse(type, p);
+    return true;
+  }
   // Clicks that the buttons and the chart keep for themselves still select the window.
   if (event->type() == QEvent::MouseButtonPress) PressSelects(static_cast<QMouseEvent*>(event));
   return false;
@@ -496,43 +506,36 @@ void TFrameClient::PressSelects(const QMouseEvent* event) {
   FrameActivated(true);
 }
 
-bool TFrameClient::TitleMouse(QEvent* event) {
-  const auto type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return false;
-  const QPoint p = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+// A press on the title or the grip: the window comes to the front, selected, and the drag
+// starts from the pointer's screen position.
+void TFrameClient::BeginDrag(const QPoint& p) {
+  raise();
+  FrameActivated(true);
+  ptOrg_ = p;
+}
+
+void TFrameClient::TitleMouse(QEvent::Type type, const QPoint& p) {
   if (type == QEvent::MouseButtonPress) {
-    raise();
-    FrameActivated(true);
+    BeginDrag(p);
     bMoving = true;
     orgTopLeft_ = pos();
-    ptOrg_ = p;
   } else if (type == QEvent::MouseMove) {
     if (bMoving) move(qmgeom::DragPos(p, ptOrg_, orgTopLeft_, size(), PanelSize()));
   } else if (bMoving) {
     SetWinPos(x(), y());
     bMoving = false;
   }
-  return true;
 }
 
-bool TFrameClient::GripMouse(QEvent* event) {
-  const auto type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return false;
-  const QPoint p = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+void TFrameClient::GripMouse(QEvent::Type type, const QPoint& p) {
   if (type == QEvent::MouseButtonPress) {
-    raise();
-    FrameActivated(true);
+    BeginDrag(p);
     bSizing = true;
     orgSize_ = size();
-    ptOrg_ = p;
     panelStatus_->hide();
     LayoutChildren();
   } else if (type == QEvent::MouseMove) {
-    if (!bSizing) return true;
+    if (!bSizing) return;
     const QSize s = qmgeom::SizingSize(p, ptOrg_, orgSize_, pos(), PanelSize());
     resize(std::max(s.width(), 0), std::max(s.height(), 0));
     ShowPanels();
@@ -542,5 +545,4 @@ bool TFrameClient::GripMouse(QEvent* event) {
     panelStatus_->show();
     LayoutChildren();
   }
-  return true;
 }

@@ -5,6 +5,7 @@
 #include "display/FrameGeometry.h"
 #include "live/LevelChart.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QPoint>
 #include <QTimer>
@@ -111,8 +112,9 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   void SetTitleRed(bool red);
   void PressSelects(const QMouseEvent* event);
   void btnWinStateClick();
-  bool TitleMouse(QEvent* event);
-  bool GripMouse(QEvent* event);
+  void BeginDrag(const QPoint& p);
+  void TitleMouse(QEvent::Type type, const QPoint& p);
+  void GripMouse(QEvent::Type type, const QPoint& p);
   QSize PanelSize() const;
 
   TCfg& cfg_;
