@@ -14,12 +14,7 @@ class SupervisorFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     env = qmtest::TempEnv(dir);
-    IniFile ini(env.appDataFolder + "settings.ini");
-    ini.WriteInteger("network", "port", 0);
-    for (const auto& [key, value] : settings) {
-      const QStringList parts = key.split('/');
-      ini.WriteString(parts[0], parts[1], value);
-    }
+    qmtest::WriteTestSettings(env, settings);
     sup = std::make_unique<TSupervisor>(&ui, TSupervisor::Options{{"test"}, env, false});
     sup->Start();
     ASSERT_TRUE(qmtest::WaitFor([&] { return sup->Server()->BoundPort() != 0; }));

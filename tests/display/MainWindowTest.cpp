@@ -24,12 +24,7 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     env = qmtest::TempEnv(dir);
-    IniFile ini(env.appDataFolder + "settings.ini");
-    ini.WriteInteger("network", "port", 0);
-    for (const auto& [key, value] : settings) {
-      const QStringList parts = key.split('/');
-      ini.WriteString(parts[0], parts[1], value);
-    }
+    qmtest::WriteTestSettings(env, settings);
     main = std::make_unique<TformMain>(TSupervisor::Options{{"test"}, env, false});
     main->show();
     ASSERT_TRUE(qmtest::WaitFor([&] { return Server()->BoundPort() != 0; }));

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "core/IniFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -47,6 +49,16 @@ TCfg::Env TempEnv(const QTemporaryDir& dir) {
   env.programFolder = dir.path() + QStringLiteral("/prog/");
   env.executablePath = env.programFolder + QStringLiteral("quietmark-sv");
   return env;
+}
+
+void WriteTestSettings(const TCfg::Env& env,
+                       const std::vector<std::pair<QString, QString>>& settings) {
+  IniFile ini(env.appDataFolder + QStringLiteral("settings.ini"));
+  ini.WriteInteger(QStringLiteral("network"), QStringLiteral("port"), 0);
+  for (const auto& [key, value] : settings) {
+    const QStringList parts = key.split(QLatin1Char('/'));
+    ini.WriteString(parts[0], parts[1], value);
+  }
 }
 
 quint16 FreePort() {

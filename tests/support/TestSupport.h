@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace qmtest {
 
@@ -16,6 +18,10 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 // A settings environment inside a temporary folder.
 TCfg::Env TempEnv(const QTemporaryDir& dir);
+
+// Writes settings.ini for a supervisor under test: any free port, then the "section/key" values.
+void WriteTestSettings(const TCfg::Env& env,
+                       const std::vector<std::pair<QString, QString>>& settings);
 
 // A port nobody listens on right now.
 quint16 FreePort();
