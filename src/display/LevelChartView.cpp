@@ -62,7 +62,7 @@ QRect LevelChartView::PlotRect() const {
   return r;
 }
 
-const QPixmap& LevelChartView::Backdrop() {
+const QPixmap& LevelChartView::Backdrop(const QRect& plot) {
   const double lo = model_.AxisMin();
   const double hi = model_.AxisMax();
   const qreal dpr = devicePixelRatioF();
@@ -78,7 +78,6 @@ const QPixmap& LevelChartView::Backdrop() {
   backdrop_.setDevicePixelRatio(dpr);
   backdrop_.fill(Qt::white);
 
-  const QRect plot = PlotRect();
   if (plot.width() <= 0 || plot.height() <= 0) return backdrop_;
   QPainter p(&backdrop_);
   p.setFont(AxisFont());
@@ -114,8 +113,8 @@ const QPixmap& LevelChartView::Backdrop() {
 
 void LevelChartView::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.drawPixmap(0, 0, Backdrop());
   const QRect plot = PlotRect();
+  p.drawPixmap(0, 0, Backdrop(plot));
   const double bottomMax = model_.BottomMax();
   const double lo = model_.AxisMin();
   const double hi = model_.AxisMax();

@@ -31,7 +31,7 @@ class LevelChartView : public QWidget {
 
  private:
   // Everything that changes only with the size or the axis: ground, grid, labels, title.
-  const QPixmap& Backdrop();
+  const QPixmap& Backdrop(const QRect& plot);
 
   const LevelChart& model_;
   bool leftAxis_ = true;

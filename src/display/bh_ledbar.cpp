@@ -15,11 +15,7 @@ constexpr QRgb kLit[] = {qRgb(0, 255, 0), qRgb(255, 255, 0), qRgb(255, 0, 0), qR
 
 }  // namespace
 
-TLedBar::TLedBar(QWidget* parent) : QWidget(parent) {
-  resize(132, 12);
-  // Only the LEDs are painted, so the owner's background shows through the gaps between them.
-  setAttribute(Qt::WA_OpaquePaintEvent, false);
-}
+TLedBar::TLedBar(QWidget* parent) : QWidget(parent) { resize(132, 12); }
 
 int TLedBar::LevelToLed(double level) const {
   const std::int64_t span = std::int64_t(nMax) - nMin;
@@ -40,15 +36,15 @@ void TLedBar::SetLevel(double flLeq) {
   const bool zones = nTrig1 != 0 && nTrig2 != 0;
   const int t1 = zones ? LevelToLed(nTrig1) : 999;
   const int t2 = zones ? LevelToLed(nTrig2) : 999;
+  bool changed = false;
   for (int i = 0; i < kLeds; ++i) {
     Zone zone = Zone::green;
     if (i >= t1 && i < t2) zone = Zone::yellow;
     if (i >= t2) zone = Zone::red;
     if (nTrig1 == 0) zone = Zone::grey;
-    SetLedColour(i, i <= l, zone);
+    changed |= SetLedColour(i, i <= l, zone);
   }
-  if (changed_) update();
-  changed_ = false;
+  if (changed) update();
 }
 
 void TLedBar::resizeEvent(QResizeEvent*) { LayoutLeds(); }
@@ -65,13 +61,14 @@ void TLedBar::LayoutLeds() {
   update();
 }
 
-void TLedBar::SetLedColour(int i, bool lit, Zone zone) {
+bool TLedBar::SetLedColour(int i, bool lit, Zone zone) {
   const QRgb c = lit ? kLit[int(zone)] : kUnlit[int(zone)];
-  if (colours_[i] == c) return;
+  if (colours_[i] == c) return false;
   colours_[i] = c;
-  changed_ = true;
+  return true;
 }
 
+// Only the LEDs are painted, so the owner's background shows through the gaps between them.
 void TLedBar::paintEvent(QPaintEvent*) {
   if (!hasLeds_) return;
   QPainter p(this);

@@ -35,11 +35,11 @@ class TLedBar : public QWidget {
  private:
   enum class Zone { green, yellow, red, grey };
   void LayoutLeds();
-  void SetLedColour(int i, bool lit, Zone zone);
+  // False when the LED already has that colour.
+  bool SetLedColour(int i, bool lit, Zone zone);
 
   bool hasLeds_ = false;
   QSize laidOutFor_;
-  bool changed_ = false;
   std::array<QRect, kLeds> rects_{};
   std::array<QRgb, kLeds> colours_{};
 };
