@@ -11,11 +11,6 @@
 #include <algorithm>
 #include <exception>
 
-namespace {
-// Alarm counts come from the alarm tracking; one place to change if that moves.
-int AlarmsOf(const TDTClient& client) { return AlarmCount(client); }
-}  // namespace
-
 QString TClientTable::EntryText(int i) const {
   return i >= 0 && i < EntryCount() ? entries_[std::size_t(i)].text : QString();
 }
@@ -43,6 +38,7 @@ void TClientTable::Rebuild(TClientList& list, bool bForce, const Settings& setti
     for (int i = 0; i < n; ++i) {
       TDTClient* client = list.GetClient(i);
       if (!client) continue;
+      // Also leaves the count in nLastAlmCount, which the sort and the rows below use.
       if (AlarmCountChanged(*client)) bForce = true;
       entries.push_back(Entry{client->sName, client, true});
       ids.insert(client->sID);
@@ -54,7 +50,7 @@ void TClientTable::Rebuild(TClientList& list, bool bForce, const Settings& setti
       // Highest count first; equal counts keep the name order.
       std::vector<std::pair<int, Entry>> keyed;
       keyed.reserve(entries.size());
-      for (Entry& e : entries) keyed.emplace_back(AlarmsOf(*e.client), e);
+      for (Entry& e : entries) keyed.emplace_back(e.client->nLastAlmCount, e);
       std::stable_sort(keyed.begin(), keyed.end(),
                        [](const auto& a, const auto& b) { return a.first > b.first; });
       for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = keyed[i].second;
@@ -75,7 +71,7 @@ void TClientTable::Rebuild(TClientList& list, bool bForce, const Settings& setti
         } else if (bForce) {
           row.name = e.client->sID.isEmpty() ? QStringLiteral("Connecting...") : e.client->sName;
           row.ctx = e.client->ctx;
-          row.alarms = QString::number(AlarmsOf(*e.client));
+          row.alarms = QString::number(e.client->nLastAlmCount);
         }
       }
     }
