@@ -1,6 +1,8 @@
 #include "display/TformMain.h"
 
 #include "core/TDTClient.h"
+#include "dialogs/HelpLink.h"
+#include "dialogs/TformAbout.h"
 #include "display/TFrameClient.h"
 #include "display/TformLog.h"
 #include "display/WindowArrange.h"
@@ -173,12 +175,15 @@ void TformMain::BuildMenus() {
   window->addAction(QStringLiteral("&Match Window Sizes"), this, &TformMain::menuMatchSizeClick);
 
   menuHelp_ = menuBar()->addMenu(QStringLiteral("&Help"));
-  menuHelp_->addAction(QStringLiteral("&Contents"));
+  AddHelpMenuItems(menuHelp_);
   menuHelp_->addSeparator();
   menuBHLog_ = menuHelp_->addAction(QStringLiteral("System &Log"), this,
                                     [this] { formLog_->setVisible(!formLog_->isVisible()); });
   menuBHLog_->setVisible(false);
-  menuHelp_->addAction(QStringLiteral("&About..."));
+  menuHelp_->addAction(QStringLiteral("&About..."), this, [this] {
+    TformAbout about(this);
+    about.exec();
+  });
   // The log window is reached only with Ctrl held as the menu opens.
   connect(menuHelp_, &QMenu::aboutToShow, this,
           [this] { menuBHLog_->setVisible(qmplatform::CtrlHeld()); });
