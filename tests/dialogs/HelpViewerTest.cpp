@@ -41,6 +41,13 @@ class HelpViewerTest : public ::testing::Test {
     return n;
   }
   static QString Shown(const QTextBrowser* pane) { return pane->source().toLocalFile(); }
+  // A click as the window system delivers it, so a modal dialog may block it.
+  static void ClickClose(TformHelp* help) {
+    QWidget* button = help->btnClose();
+    QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {},
+                      button->mapTo(help, button->rect().center()));
+    QApplication::processEvents();
+  }
 
   QTemporaryDir dir;
   TCfg::Env env;
@@ -127,7 +134,7 @@ TEST_F(HelpViewerTest, HelpFromAClosedDialogIsTheMainMenusHelp) {
   ASSERT_NE(help, nullptr);
   EXPECT_NE(help->parent(), dialog.get());
   // Asked for from a modal dialog, the help still takes clicks.
-  QTest::mouseClick(help->btnClose(), Qt::LeftButton);
+  ClickClose(help);
   EXPECT_FALSE(help->isVisible());
   ShowHelpPage("preferences/charts.html");
   dialog.reset();
@@ -137,7 +144,7 @@ TEST_F(HelpViewerTest, HelpFromAClosedDialogIsTheMainMenusHelp) {
   EXPECT_EQ(HelpWindows(), 1);
   EXPECT_TRUE(help->isVisible());
   EXPECT_TRUE(Shown(help->browser()).endsWith("/help/overview.html"));
-  QTest::mouseClick(help->btnClose(), Qt::LeftButton);
+  ClickClose(help);
   EXPECT_FALSE(help->isVisible());
 }
 
