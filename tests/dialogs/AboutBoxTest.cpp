@@ -26,8 +26,8 @@ class AboutBoxTest : public ::testing::Test {
   }
   void TearDown() override { qunsetenv("QMSV_UPDATE_URL"); }
 
-  // Opens the box against `url` and waits for the check's outcome.
-  QString CheckAgainst(const QString& url, int waitMs = 8000) {
+  // Opens the box with the update server at `url`; its check starts a second later.
+  void Open(const QString& url) {
     qputenv("QMSV_UPDATE_URL", url.toUtf8());
     box = std::make_unique<TformAbout>(nullptr, "en-US");
     box->openUrl = [this](const QString& u) {
@@ -35,6 +35,10 @@ class AboutBoxTest : public ::testing::Test {
       return true;
     };
     box->show();
+  }
+  // Opens the box against `url` and waits for the check's outcome.
+  QString CheckAgainst(const QString& url, int waitMs = 8000) {
+    Open(url);
     qmtest::WaitFor([&] { return box->lblUpdate()->text() != kChecking; }, waitMs);
     return box->lblUpdate()->text();
   }
@@ -107,9 +111,7 @@ TEST_F(AboutBoxTest, NoServerFails) {
 TEST_F(AboutBoxTest, SilentServerTimesOutWhileTheBoxStaysResponsive) {
   qmtest::UpdateServer server(dir, "hang", "");
   ASSERT_NE(server.Port(), 0);
-  qputenv("QMSV_UPDATE_URL", server.Url().toUtf8());
-  box = std::make_unique<TformAbout>(nullptr, "en-US");
-  box->show();
+  Open(server.Url());
   ASSERT_TRUE(qmtest::WaitFor([&] { return box->Check() != nullptr; }, 3000));
   QElapsedTimer started;
   started.start();
@@ -133,9 +135,7 @@ TEST_F(AboutBoxTest, SilentServerTimesOutWhileTheBoxStaysResponsive) {
 TEST_F(AboutBoxTest, ClosingCancelsTheCheck) {
   qmtest::UpdateServer server(dir, "hang", "");
   ASSERT_NE(server.Port(), 0);
-  qputenv("QMSV_UPDATE_URL", server.Url().toUtf8());
-  box = std::make_unique<TformAbout>(nullptr, "en-US");
-  box->show();
+  Open(server.Url());
   ASSERT_TRUE(qmtest::WaitFor([&] { return server.Requests().size() == 1; }, 5000));
   QElapsedTimer closing;
   closing.start();
