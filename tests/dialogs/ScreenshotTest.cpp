@@ -39,8 +39,11 @@ TEST_F(ScreenshotTest, HelpOnFirewalls) {
   TformHelp help(QStringLiteral(QMSV_SOURCE_DIR "/help/"));
   help.resize(900, 640);
   help.move(190, 80);
-  help.ShowHelp("network/firewalls.html");
-  Shoot("help-firewalls.png");
+  // QMSV_SCREENSHOT_PAGE shows another page, to look at it.
+  const QString page = qEnvironmentVariable("QMSV_SCREENSHOT_PAGE", "network/firewalls.html");
+  help.ShowHelp(page);
+  Shoot(page == "network/firewalls.html" ? "help-firewalls.png"
+                                         : "help-" + QString(page).replace('/', '-') + ".png");
 }
 
 TEST_F(ScreenshotTest, AboutAfterCheck) {
