@@ -97,7 +97,7 @@ TformCfg::TformCfg(TCfg& cfg, TQmAlert& alert, QString appDataFolder,
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs);
   layout->addLayout(buttons);
-  resize(460, 400);
+  resize(540, 400);
 }
 
 void TformCfg::BuildProgramTab() {
