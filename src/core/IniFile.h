@@ -17,6 +17,8 @@ class IniFile {
   explicit IniFile(QString path) : path_(std::move(path)) {}
 
   const QString& Path() const { return path_; }
+  // For files that hold a secret: created and rewritten readable by their owner only.
+  void SetOwnerOnly(bool on) { ownerOnly_ = on; }
 
   // nullopt when the file, the section or the key is missing.
   std::optional<QString> Read(const QString& section, const QString& key) const;
@@ -36,4 +38,5 @@ class IniFile {
 
  private:
   QString path_;
+  bool ownerOnly_ = false;
 };

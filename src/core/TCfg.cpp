@@ -28,6 +28,8 @@ TCfg::Env TCfg::SystemEnv(qmplatform::IAutostart* autostart) {
 
 TCfg::TCfg(Env env)
     : env_(std::move(env)), ini_(env_.appDataFolder + QStringLiteral("settings.ini")) {
+  // The file holds the SMTP password.
+  ini_.SetOwnerOnly(true);
   // Without the application-data folder there is no file: fields keep their zero values.
   if (!Writable()) return;
   sDataPath = ini_.ReadString(kApp, "datapath", QString());

@@ -3,9 +3,11 @@
 #include "core/TDTClient.h"
 #include "dialogs/HelpLink.h"
 #include "dialogs/TformAbout.h"
+#include "dialogs/TformCfg.h"
 #include "display/TFrameClient.h"
 #include "display/TformLog.h"
 #include "display/WindowArrange.h"
+#include "live/TQmAlert.h"
 #include "platform/Shell.h"
 
 #include <QAction>
@@ -21,6 +23,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -142,7 +146,7 @@ TformMain::~TformMain() { FormDestroy(); }
 
 void TformMain::BuildMenus() {
   QMenu* system = menuBar()->addMenu(QStringLiteral("&System"));
-  system->addAction(QStringLiteral("&Preferences..."));
+  system->addAction(QStringLiteral("&Preferences..."), this, &TformMain::menuCfgClick);
   QMenu* setup = system->addMenu(QStringLiteral("&Device Setup"));
   setup->addAction(QStringLiteral("&Find New Monitors..."));
   setup->addAction(QStringLiteral("Connect by IP..."));
@@ -187,6 +191,22 @@ void TformMain::BuildMenus() {
   // The log window is reached only with Ctrl held as the menu opens.
   connect(menuHelp_, &QMenu::aboutToShow, this,
           [this] { menuBHLog_->setVisible(qmplatform::CtrlHeld()); });
+}
+
+void TformMain::menuCfgClick() {
+  LogDebug(QStringLiteral("TFormMain.menuitemSettingsClick()"));
+  TCfg& cfg = sup_->Cfg();
+  const int port = cfg.Port();
+  // The dialog may go with its parent while it runs.
+  QPointer<TformCfg> dlg = new TformCfg(
+      cfg, sup_->Alert(), sup_->Runstat().sAppDataPath, [this] { LoadBackground(); }, this);
+  const auto destroy = qScopeGuard([&] { delete dlg.data(); });
+  if (dlg->exec() != QDialog::Accepted || !dlg) return;
+  if (cfg.Port() != port) {
+    sup_->StopServer();
+    sup_->StartServer();
+  }
+  sup_->Alert().ResetTimer();
 }
 
 void TformMain::BuildToolbar() {

@@ -48,6 +48,9 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   void RepositionAll();
   void SetMinimised(bool bMinimise);
 
+  // System menu: the preferences, with the port change applied after OK.
+  void menuCfgClick();
+
   // Window menu.
   void menuCompactClick();
   void menuExpandAllClick();
