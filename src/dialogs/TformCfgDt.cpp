@@ -5,6 +5,7 @@
 #include "dialogs/TimeZones.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFont>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -73,8 +74,9 @@ TformCfgDt::TformCfgDt(QWidget* owner, IRemoteMonitor& monitor)
   btnReboot_ = new QPushButton(QStringLiteral("Reboot"), this);
   btnOK_ = new QPushButton(QStringLiteral("OK"), this);
   btnCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  btnOK_->setAutoDefault(false);
+  btnOK_->setDefault(true);
   btnReboot_->setAutoDefault(false);
+  btnCancel_->setAutoDefault(false);
   connect(btnReboot_, &QPushButton::clicked, this, &TformCfgDt::btnRebootClick);
   connect(btnOK_, &QPushButton::clicked, this, &TformCfgDt::btnOKClick);
   connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
@@ -97,6 +99,10 @@ TformCfgDt::TformCfgDt(QWidget* owner, IRemoteMonitor& monitor)
            QMessageBox::Yes;
   };
 
+  // The program closing (Exit, SIGTERM) takes the dialog with it; left open, the dialog would
+  // keep the program from ending.
+  if (owner) owner->installEventFilter(this);
+
   resize(420, 460);
   Waiting(lblBitteWarten_->text());
   Sync();
@@ -107,6 +113,11 @@ TformCfgDt::~TformCfgDt() {
 }
 
 TformCfgDt* TformCfgDt::Current() { return current; }
+
+bool TformCfgDt::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parent() && event->type() == QEvent::Close && isVisible()) reject();
+  return QDialog::eventFilter(watched, event);
+}
 
 int TformCfgDt::Open(QWidget* owner, IRemoteMonitor& monitor, const TCtx& ctx, const QString& sID,
                      const QString& sName) {

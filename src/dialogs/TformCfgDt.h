@@ -81,6 +81,9 @@ class TformCfgDt : public QDialog {
   QPushButton* btnCancel() const { return btnCancel_; }
   QTimer& timerTimeout() { return timerTimeout_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   QWidget* BuildStandardTab();
   QWidget* BuildAdvancedTab();

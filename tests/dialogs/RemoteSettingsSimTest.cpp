@@ -210,6 +210,18 @@ TEST_F(RemoteSettingsSimTest, QuietmarkSeRenamedZoneChangedAndRebooted) {
   EXPECT_TRUE(WaitFor([&] { return Frame("SE-001") != nullptr; }, 8000)) << "back after reboot";
 }
 
+TEST_F(RemoteSettingsSimTest, ClosingTheProgramClosesTheDialog) {
+  StartSim("se", {"--id-prefix", "SE-"});
+  ASSERT_TRUE(WaitFor([&] { return Frame("SE-001") != nullptr; }, 8000));
+  bool closedWithIt = false;
+  WithDialog("SE-001", [&](TformCfgDt& d) {
+    main->close();  // as Exit and SIGTERM do
+    closedWithIt = !d.isVisible() && d.result() == QDialog::Rejected;
+  });
+  EXPECT_TRUE(closedWithIt);
+  EXPECT_FALSE(main->isVisible());
+}
+
 TEST_F(RemoteSettingsSimTest, QuietmarkNgChangedThenRefused) {
   StartSim("ng", {"--id-prefix", "NG-"});
   ASSERT_TRUE(WaitFor([&] { return Frame("NG-001") != nullptr; }, 8000));
