@@ -77,28 +77,32 @@ void TRemoteSettings::RunRule(TBar bar) {
       ApplyPreset(pos_[barSens] - 1);
       break;
     case barTrig1:
-      if (pos_[barTrig2] < pos_[barTrig1]) SetPosition(barTrig2, pos_[barTrig1]);
-      break;
     case barTrig2:
-      if (pos_[barTrig2] < pos_[barTrig1]) SetPosition(barTrig1, pos_[barTrig2]);
+      KeepApart(barTrig1, barTrig2, bar, 0);
       break;
     case barSETrig1:
-      if (pos_[barSETrig2] < pos_[barSETrig1]) SetPosition(barSETrig2, pos_[barSETrig1]);
-      break;
     case barSETrig2:
-      if (pos_[barSETrig2] < pos_[barSETrig1]) SetPosition(barSETrig1, pos_[barSETrig2]);
+      KeepApart(barSETrig1, barSETrig2, bar, 0);
       break;
     case barSEMin:
-      if (pos_[barSEMin] > pos_[barSEMax] - 10) SetPosition(barSEMax, pos_[barSEMin] + 10);
-      break;
     case barSEMax:
-      if (pos_[barSEMax] < pos_[barSEMin] + 10) SetPosition(barSEMin, pos_[barSEMax] - 10);
+      KeepApart(barSEMin, barSEMax, bar, 10);
       break;
     case barAlarm:
     case barSEAlmTime:
     case kBarCount:
       break;
   }
+}
+
+// Yellow never exceeds red, and the display range spans at least 10 dB: the bar that moved
+// pushes the other one along.
+void TRemoteSettings::KeepApart(TBar low, TBar high, TBar moved, int gap) {
+  if (pos_[high] - pos_[low] >= gap) return;
+  if (moved == low)
+    SetPosition(high, pos_[low] + gap);
+  else
+    SetPosition(low, pos_[high] - gap);
 }
 
 void TRemoteSettings::ApplyPreset(int row) {

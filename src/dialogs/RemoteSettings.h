@@ -92,6 +92,7 @@ class TRemoteSettings {
 
  private:
   void RunRule(TBar bar);
+  void KeepApart(TBar low, TBar high, TBar moved, int gap);
   void ApplyPreset(int row);
   void UpdateStandardShowing();
 
