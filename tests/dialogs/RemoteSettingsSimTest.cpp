@@ -78,6 +78,12 @@ class RemoteSettingsSimTest : public ::testing::Test {
     return names;
   }
 
+  bool LogHas(const QString& text) {
+    for (const QString& l : main->Supervisor().Log().Lines())
+      if (l.contains(text)) return true;
+    return false;
+  }
+
   // Chooses "Settings..." on the monitor's window and runs `body` while the modal dialog is
   // open and has its settings; whatever body leaves open is cancelled.
   void WithDialog(const QString& id, const std::function<void(TformCfgDt&)>& body,
@@ -162,6 +168,7 @@ TEST_F(RemoteSettingsSimTest, CalmpointSettingsChangedAndShutdown) {
   });
   ASSERT_EQ(boxes.size(), 1);
   EXPECT_EQ(boxes[0], "Send shutdown command to Quietmark Monitor\nDT-001 / Sim DT DT-001?");
+  EXPECT_TRUE(LogHas("> DT-001: Sending shutdown request"));
   EXPECT_TRUE(WaitFor([&] { return Frame("DT-001") == nullptr; }));
   // Gone for good: not back after its reconnect delay.
   WaitFor([] { return false; }, 2500);
@@ -206,6 +213,7 @@ TEST_F(RemoteSettingsSimTest, QuietmarkSeRenamedZoneChangedAndRebooted) {
     QTest::mouseClick(d.btnReboot(), Qt::LeftButton);
   });
   EXPECT_EQ(boxes.last(), "Send reboot command to Quietmark Monitor\nSE-001 / Hall SE?");
+  EXPECT_TRUE(LogHas("> SE-001: Sending reboot request"));
   EXPECT_TRUE(WaitFor([&] { return Frame("SE-001") == nullptr; }));
   EXPECT_TRUE(WaitFor([&] { return Frame("SE-001") != nullptr; }, 8000)) << "back after reboot";
 }
