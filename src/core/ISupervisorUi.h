@@ -3,6 +3,7 @@
 #include "core/TCnx.h"
 
 #include <QString>
+#include <QStringList>
 
 class IMonitorWindow;
 class TDTClient;
@@ -22,6 +23,11 @@ class ISupervisorUi {
   virtual void ShowBalloon(const QString& title, const QString& text) = 0;
   // A modal error message.
   virtual void ShowError(const QString& text) = 0;
+  // Hand-off to the remote settings dialog, when one is open: a monitor's "getsettings" reply
+  // (the record's type and ID with the fields), and the outcome of its "setsettings".
+  virtual void RemoteSettingsReply(const TCtx&, const QString& /*sType*/, const QString& /*sID*/,
+                                   const QStringList& /*sl*/) {}
+  virtual void RemoteSettingsSent(const TCtx&, bool /*bOK*/) {}
 };
 
 // Does nothing: the core runs headless with it.

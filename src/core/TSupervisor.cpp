@@ -26,7 +26,9 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
   alert_ = std::make_unique<TQmAlert>(*cfg_);
   log_ = std::make_unique<TEventLog>(runstat_.get());
 
-  onAlarms = onAlarm = onGetSettings = onSetSettings = HandledAnyway;
+  onAlarms = onAlarm = HandledAnyway;
+  onGetSettings = [this](TDTClient& c, const QStringList& f) { return GetSettingsReply(c, f); };
+  onSetSettings = [this](TDTClient& c, const QStringList& f) { return SetSettingsReply(c, f); };
   onPer = onAlm = onCal = onPrf = HandledAnyway;
   downloader_ = std::make_unique<TDownloader>(*this);
   alarms_ = std::make_unique<TAlarms>(*this, alert_.get());

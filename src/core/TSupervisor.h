@@ -74,6 +74,9 @@ class TSupervisor : public QObject, public IServerHost {
   bool ConnectNs(TDTClient& client, const QString& sType, const QString& sID, const QString& sName,
                  const QString& sDeviceUID, const QString& sModules);
   bool ProcessPong(TDTClient& client, const QStringList& fields);
+  // Replies to the remote settings dialog's requests; always handled, dialog open or not.
+  bool GetSettingsReply(TDTClient& client, const QStringList& fields);
+  bool SetSettingsReply(TDTClient& client, const QStringList& fields);
   static bool ValidMonitorId(const QString& id);
   void AddToClientListCsv(const QString& id);
 

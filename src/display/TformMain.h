@@ -40,6 +40,9 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   void ShowOnlineStatus(bool bOnline, const QString& address) override;
   void ShowBalloon(const QString& title, const QString& text) override;
   void ShowError(const QString& text) override;
+  void RemoteSettingsReply(const TCtx& ctx, const QString& sType, const QString& sID,
+                           const QStringList& sl) override;
+  void RemoteSettingsSent(const TCtx& ctx, bool bOK) override;
 
   void LoadBackground();
   // The switches as the settings hold them, then applied to every monitor.
@@ -124,6 +127,8 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   void ShowClientTable();
   void SetMinimisedFrom(bool bMinimise, Qt::WindowStates before);
   void ShowMainWindow();
+  // "Settings..." of a monitor window: the remote settings dialog for that monitor.
+  void menuitemCfgClick(const TCtx& ctx, const QString& sID, const QString& sName);
 
   std::unique_ptr<TSupervisor> sup_;
   TformLog* formLog_ = nullptr;
