@@ -78,7 +78,8 @@ void TformFindByIP::btnOKClick() {
     // The probe blocks the thread: show the attempt before it.
     repaint();
   });
-  lblStatus->setText(out.sStatus);
+  // The status breaks its line with a CR, which a label would show as a blank.
+  lblStatus->setText(QString(out.sStatus).replace(QLatin1Char('\r'), QLatin1Char('\n')));
   if (out.bFound) {
     editIP->clear();
     editIP->setFocus();

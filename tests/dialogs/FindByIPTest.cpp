@@ -140,7 +140,7 @@ TEST(FindByIPEndToEnd, MonitorConnectsBackAfterTheProbe) {
   QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
 
   EXPECT_EQ(dialog.lblStatus->text(),
-            "  Device found on 127.0.0.6\rAutomatic connection expected within 30 seconds");
+            "  Device found on 127.0.0.6\nAutomatic connection expected within 30 seconds");
   EXPECT_EQ(dialog.editIP->text(), "");
   EXPECT_EQ(dialog.focusWidget(), dialog.editIP);
   EXPECT_FALSE(dialog.btnOK->isEnabled());
