@@ -1,12 +1,12 @@
 #include "dialogs/TformFindByIP.h"
 
 #include "core/IpAddress.h"
+#include "dialogs/ButtonRow.h"
 #include "dialogs/ConnectByIP.h"
 #include "dialogs/HelpLink.h"
 
 #include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -39,16 +39,11 @@ TformFindByIP::TformFindByIP(TFindSearch::Env env, QWidget* parent)
   address->addWidget(lblIP, 0, 0);
   address->addWidget(editIP, 0, 1);
   address->addWidget(lblEg, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnHelp);
-  buttons->addStretch();
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblInfo);
   layout->addLayout(address);
   layout->addWidget(lblStatus);
-  layout->addLayout(buttons);
+  layout->addLayout(ButtonRow(btnHelp, {btnOK, btnCancel}));
   resize(400, 230);
 
   editIP->installEventFilter(this);

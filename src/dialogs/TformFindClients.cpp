@@ -1,8 +1,8 @@
 #include "dialogs/TformFindClients.h"
 
+#include "dialogs/ButtonRow.h"
 #include "dialogs/HelpLink.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -26,16 +26,11 @@ TformFindClients::TformFindClients(TFindSearch::Env env, QWidget* parent, int ti
   btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
   btnHelp = new QPushButton(QStringLiteral("&Help"), this);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnHelp);
-  buttons->addStretch();
-  buttons->addWidget(btnOK);
-  buttons->addWidget(btnCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblStatus);
   layout->addWidget(listbox);
   layout->addWidget(progress);
-  layout->addLayout(buttons);
+  layout->addLayout(ButtonRow(btnHelp, {btnOK, btnCancel}));
   resize(460, 320);
 
   timerFind.setInterval(tickMs);

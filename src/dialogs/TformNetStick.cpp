@@ -1,5 +1,6 @@
 #include "dialogs/TformNetStick.h"
 
+#include "dialogs/ButtonRow.h"
 #include "dialogs/HelpLink.h"
 
 #include <QCheckBox>
@@ -69,11 +70,6 @@ TformNetStick::TformNetStick(const qmplatform::IDrives& drives, const QString& l
   auto* drive = new QHBoxLayout;
   drive->addWidget(lblMemStick);
   drive->addWidget(comboDrives, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(btnHelp);
-  buttons->addStretch();
-  buttons->addWidget(btnCreate);
-  buttons->addWidget(btnCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(chkNetwork);
   layout->addWidget(panelNetwork);
@@ -83,7 +79,7 @@ TformNetStick::TformNetStick(const qmplatform::IDrives& drives, const QString& l
   layout->addWidget(lblService);
   layout->addSpacing(8);
   layout->addLayout(drive);
-  layout->addLayout(buttons);
+  layout->addLayout(ButtonRow(btnHelp, {btnCreate, btnCancel}));
   resize(480, 440);
 
   for (QCheckBox* box : {chkNetwork, chkServerIP, chkService})

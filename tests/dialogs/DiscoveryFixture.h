@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Discovery.h"
+#include "core/TClientList.h"
 #include "dialogs/FindSearch.h"
 #include "support/TestSupport.h"
 
@@ -39,6 +40,17 @@ inline TFindSearch::Env LoopbackEnv(TClientList* clients, int serverPort, LogCap
   env.logMsg = [log](const QString& t) { log->msgs << t; };
   env.logDebug = [log](const QString& t) { log->debugs << t; };
   return env;
+}
+
+// A record of a connected monitor at the address.
+inline void AddConnected(TClientList& clients, const QString& ipadx, const QString& id,
+                         const QString& name) {
+  TClientListHold hold(clients);
+  TDTClient* c = clients.AddClient();
+  ASSERT_TRUE(c);
+  c->ipadx = ipadx;
+  c->sID = id;
+  c->sName = name;
 }
 
 // One qmsim monitor whose discovery answers on a loopback address at the supervisor port + 1

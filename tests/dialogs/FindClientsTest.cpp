@@ -114,14 +114,7 @@ TEST_F(FindClientsDialog, SearchOverLoopbackListsMonitorsAndSkipsConnectedOnes) 
   ASSERT_TRUE(simA.WaitListening());
   ASSERT_TRUE(simB.WaitListening());
   ASSERT_TRUE(silent.Listening() && oneField.Listening() && known.Listening());
-  {
-    TClientListHold hold(clients);
-    TDTClient* c = clients.AddClient();
-    ASSERT_TRUE(c);
-    c->ipadx = "127.0.0.40";
-    c->sID = "KN-1";
-    c->sName = "Known";
-  }
+  qmtest::AddConnected(clients, "127.0.0.40", "KN-1", "Known");
 
   TformFindClients dialog(env, nullptr, 1);
   dialog.show();

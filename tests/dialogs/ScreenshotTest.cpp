@@ -40,14 +40,7 @@ TEST_F(Screenshots, ThreeDialogs) {
   qmtest::SimDiscovery simA("127.0.0.5", port, "YARD-", "se");
   qmtest::SimDiscovery simB("127.0.0.9", port, "GATE-", "ng");
   ASSERT_TRUE(simA.WaitListening() && simB.WaitListening());
-  {
-    TClientListHold hold(clients);
-    TDTClient* c = clients.AddClient();
-    ASSERT_TRUE(c);
-    c->ipadx = "127.0.0.40";
-    c->sID = "DT-0042";
-    c->sName = "Car park";
-  }
+  qmtest::AddConnected(clients, "127.0.0.40", "DT-0042", "Car park");
 
   TformFindClients find(env, nullptr, 1);
   find.show();
