@@ -4,6 +4,7 @@
 #include "dialogs/HelpLink.h"
 #include "dialogs/TformAbout.h"
 #include "dialogs/TformCfg.h"
+#include "dialogs/DeviceSetup.h"
 #include "display/TFrameClient.h"
 #include "display/TformLog.h"
 #include "display/WindowArrange.h"
@@ -148,9 +149,12 @@ void TformMain::BuildMenus() {
   QMenu* system = menuBar()->addMenu(QStringLiteral("&System"));
   system->addAction(QStringLiteral("&Preferences..."), this, &TformMain::menuCfgClick);
   QMenu* setup = system->addMenu(QStringLiteral("&Device Setup"));
-  setup->addAction(QStringLiteral("&Find New Monitors..."));
-  setup->addAction(QStringLiteral("Connect by IP..."));
-  setup->addAction(QStringLiteral("Create Memory Stick..."));
+  setup->addAction(QStringLiteral("&Find New Monitors..."), this,
+                   [this] { ShowFindClients(this, sup_->Clients(), sup_->Cfg().Port()); });
+  setup->addAction(QStringLiteral("Connect by IP..."), this,
+                   [this] { ShowFindByIP(this, sup_->Clients(), sup_->Cfg().Port()); });
+  setup->addAction(QStringLiteral("Create Memory Stick..."), this,
+                   [this] { ShowNetStick(this, sup_->Cfg().Port()); });
   system->addSeparator();
   system->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
 

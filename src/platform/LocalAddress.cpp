@@ -8,6 +8,10 @@
 namespace qmplatform {
 
 QString LocalIPv4Address() {
+  // Tests and demos pin the address so a LAN search stays on loopback. Read at every call: a
+  // value cached before a test set it would send the search onto the real network.
+  const QString pinned = qEnvironmentVariable("QMSV_LOCAL_IPV4");
+  if (!pinned.isEmpty()) return pinned;
   ifaddrs* list = nullptr;
   if (getifaddrs(&list) != 0) return {};
   QString result;

@@ -9,6 +9,7 @@
 namespace qmplatform {
 
 // The PC's own IPv4 address: the first up, non-loopback interface's; empty when there is none.
+// QMSV_LOCAL_IPV4, when set, replaces it.
 QString LocalIPv4Address();
 
 // Polls the local address every second and reports each change of the online state.
