@@ -94,7 +94,7 @@ Report BuildReport(const Request& req, const std::function<void(int, int)>& prog
   r.monitor = ReadMonitor(req.dataPath, req.id);
   r.termCfg = QFileInfo::exists(req.dataPath + req.id + QStringLiteral("/term.cfg"));
   std::tie(r.from, r.to) = Span(req.day, req.kind);
-  r.alarms.title = QStringLiteral("Alarms");
+  r.alarms.title = QStringLiteral("Exceedances (alarm records)");
   r.calibrations.title = QStringLiteral("Calibration checks");
   if (!r.termCfg)
     r.notes.append(req.id + QStringLiteral("/term.cfg: missing; name and type unknown"));

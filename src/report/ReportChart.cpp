@@ -48,7 +48,7 @@ class Frame {
     p_.drawRect(plot_);
     for (double db = y_.lo; db <= y_.hi + 1e-6; db += 10) {
       const QString s = QString::number(db, 'f', 0);
-      p_.drawText(QPointF(plot_.left() - fm.horizontalAdvance(s) - fm.height() * 0.3,
+      p_.drawText(QPointF(plot_.left() - fm.horizontalAdvance(s) - fm.height() * 0.4,
                           Y(db) + fm.ascent() / 2.5),
                   s);
     }
@@ -68,7 +68,7 @@ class Frame {
   void Legend(const QList<std::pair<QPen, QString>>& items) {
     const QFontMetricsF fm(p_.font());
     double x = plot_.left();
-    const double y = plot_.bottom() + fm.height() * 2.2;
+    const double y = plot_.bottom() + fm.height() * 2.5;
     for (const auto& [pen, text] : items) {
       p_.setPen(pen);
       p_.drawLine(QPointF(x, y - fm.ascent() / 3),

@@ -132,6 +132,7 @@ TformReporter::~TformReporter() {
   if (worker_) {
     cancel_->store(true);
     worker_->wait();
+    delete worker_;
   }
 }
 
