@@ -136,10 +136,9 @@ Report BuildReport(const Request& req, const std::function<void(int, int)>& prog
               " has %1 hours (daylight-saving change); the rows follow the wall clock of the files")
               .arg(row.hours));
 
-    const RecordTable alm = b.Records(DayFile(d, QStringLiteral("alm")), QStringLiteral("Alarms"));
+    const RecordTable alm = b.Records(DayFile(d, QStringLiteral("alm")), r.alarms.title);
     step();
-    const RecordTable cal =
-        b.Records(DayFile(d, QStringLiteral("cal")), QStringLiteral("Calibration checks"));
+    const RecordTable cal = b.Records(DayFile(d, QStringLiteral("cal")), r.calibrations.title);
     step();
     row.alarms = int(alm.rows.size());
     b.Merge(r.alarms, alm, d, multi);

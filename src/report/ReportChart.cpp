@@ -53,9 +53,9 @@ class Frame {
                   s);
     }
     for (const auto& t : xTicks)
-      p_.drawText(
-          QPointF(X(t.first) - fm.horizontalAdvance(t.second) / 2, plot_.bottom() + fm.height()),
-          t.second);
+      p_.drawText(QPointF(X(t.first) - fm.horizontalAdvance(t.second) / 2,
+                          plot_.bottom() + fm.height() * 1.3),
+                  t.second);
     p_.save();
     p_.translate(plot_.left() - fm.height() * 2.4, plot_.center().y());
     p_.rotate(-90);

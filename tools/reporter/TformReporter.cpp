@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -22,6 +23,27 @@
 #include <QVBoxLayout>
 
 using namespace qmreport;
+
+// The chart of the shown report, painted at whatever size the layout gives it.
+class ChartView : public QWidget {
+ public:
+  void SetReport(std::shared_ptr<const Report> r) {
+    report_ = std::move(r);
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    if (report_ && report_->HasData())
+      PaintChart(p, QRectF(rect()), *report_);
+    else
+      p.fillRect(rect(), palette().window());
+  }
+
+ private:
+  std::shared_ptr<const Report> report_;
+};
 
 namespace {
 QSpinBox* HourBox(int value) {
@@ -72,9 +94,9 @@ TformReporter::TformReporter(QString dataPath, const Request& first)
   lblMessage_->setStyleSheet(QStringLiteral("color: #a00000; font-weight: bold"));
   lblHeader_ = new QLabel;
   lblHeader_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  lblChart_ = new QLabel;
-  lblChart_->setMinimumHeight(260);
-  lblChart_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  lblHeader_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+  chart_ = new ChartView;
+  chart_->setMinimumHeight(260);
   tabs_ = new QTabWidget;
 
   auto* controls = new QHBoxLayout;
@@ -101,7 +123,7 @@ TformReporter::TformReporter(QString dataPath, const Request& first)
   right->addLayout(buttons);
   auto* top = new QHBoxLayout;
   top->addWidget(lblHeader_);
-  top->addWidget(lblChart_, 1);
+  top->addWidget(chart_, 1);
   right->addLayout(top, 2);
   right->addWidget(tabs_, 3);
   auto* root = new QHBoxLayout(this);
@@ -241,20 +263,7 @@ void TformReporter::ShowReport(std::shared_ptr<const Report> r) {
     tabs_->addTab(grid, title);
   }
   tabs_->setCurrentIndex(std::clamp(keep, 0, tabs_->count() - 1));
-  ShowChart();
-}
-
-void TformReporter::ShowChart() {
-  if (!report_ || !report_->HasData()) {
-    lblChart_->clear();
-    return;
-  }
-  lblChart_->setPixmap(QPixmap::fromImage(ChartImage(*report_, lblChart_->size())));
-}
-
-void TformReporter::resizeEvent(QResizeEvent* e) {
-  QWidget::resizeEvent(e);
-  ShowChart();
+  chart_->SetReport(report_);
 }
 
 void TformReporter::SaveAs(const QString& caption, const QString& filter, const QString& suffix,

@@ -17,6 +17,7 @@ class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QThread;
+class ChartView;
 
 // The reporter's window: pick a monitor, a day and the kind of report; the files are read in the
 // background and the chart and tables previewed; the report is saved as PDF, CSV or PNG.
@@ -25,14 +26,10 @@ class TformReporter : public QWidget {
   TformReporter(QString dataPath, const qmreport::Request& first);
   ~TformReporter() override;
 
- protected:
-  void resizeEvent(QResizeEvent* e) override;
-
  private:
   void Reload();
   void StartPending();
   void ShowReport(std::shared_ptr<const qmreport::Report> r);
-  void ShowChart();
   void SaveAs(const QString& caption, const QString& filter, const QString& suffix, int which);
 
   QString dataPath_;
@@ -49,7 +46,7 @@ class TformReporter : public QWidget {
   QProgressBar* progress_;
   QLabel* lblMessage_;
   QLabel* lblHeader_;
-  QLabel* lblChart_;
+  ChartView* chart_;
   QTabWidget* tabs_;
 
   QThread* worker_ = nullptr;
