@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <charconv>
 #include <cstring>
@@ -35,8 +36,14 @@ int RowSeconds(const char* p, std::size_t n) {
 bool PlausibleLevel(double v) { return std::isfinite(v) && v > -50.0 && v < 250.0; }
 
 std::optional<QByteArray> ReadBytes(const QString& path, ReadResult& r) {
+  const QFileInfo info(path);
+  if (!info.exists()) return std::nullopt;
+  // A folder or a pipe in a file's place: opening a pipe would wait for a writer.
+  if (!info.isFile()) {
+    r.problem = QStringLiteral("not a regular file");
+    return std::nullopt;
+  }
   QFile f(path);
-  if (!f.exists()) return std::nullopt;
   if (!f.open(QIODevice::ReadOnly)) {
     r.problem = QStringLiteral("cannot be opened: ") + f.errorString();
     return std::nullopt;

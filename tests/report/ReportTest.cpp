@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace qmreport;
@@ -148,6 +150,10 @@ TEST(Report, BadInputIsAGapAndANoteAndTheDataFolderStaysUntouched) {
   f.close();
   data.Write("X/2024-06/alm-12.csv", QString("garbage line\r\n10:00:00,5,81.0\r\n\r\n"));
   data.Write("X/2024-06/cal-12.csv", QByteArray("\xff\xfe\x00\x01", 4));
+  // A folder and a pipe where files belong.
+  QDir().mkpath(data.Path() + "X/2024-06/per-12-0015.csv");
+  ASSERT_EQ(mkfifo(QFile::encodeName(data.Path() + "X/2024-06/per-12-0060.csv").constData(), 0600),
+            0);
   // A prf file of the next day that is truncated to half a row.
   data.Write("X/2024-06/prf-13.csv", QString(".\r\n00:00:0"));
   const auto before = data.Snapshot();
@@ -164,6 +170,8 @@ TEST(Report, BadInputIsAGapAndANoteAndTheDataFolderStaysUntouched) {
   EXPECT_TRUE(notes.contains("X/2024-06/prf-12.csv: 7 unreadable rows")) << notes.toStdString();
   EXPECT_TRUE(notes.contains("X/2024-06/alm-12.csv: 1 unreadable rows")) << notes.toStdString();
   EXPECT_TRUE(notes.contains("X/2024-06/prf-13.csv: 1 unreadable rows")) << notes.toStdString();
+  EXPECT_TRUE(notes.contains("X/2024-06/per-12-0015.csv: not a regular file"));
+  EXPECT_TRUE(notes.contains("X/2024-06/per-12-0060.csv: not a regular file"));
   EXPECT_EQ(data.Snapshot(), before);
 
   // A monitor without any file: no data, and still nothing created.
