@@ -27,7 +27,7 @@ class Frame {
     f.setPixelSize(int(fontPx));
     p.setFont(f);
     const double m = fontPx * 1.2;
-    plot_ = area.adjusted(m * 3.2, m, -m, -m * 2.6);
+    plot_ = area.adjusted(m * 3.2, m, -m * 2, -m * 2.6);
   }
   double X(double x) const { return plot_.left() + x / xMax_ * plot_.width(); }
   double Y(double db) const {
