@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ ninja-build qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins
   libgl1-mesa-dev libasio-dev libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick python3-aiosmtpd openssl ca-certificates)
+  xvfb xauth imagemagick python3-aiosmtpd openssl ca-certificates poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
