@@ -1,7 +1,7 @@
 // One download cycle (DownloadAll) for 100 connected monitors that each have a year of files:
 // the time the interface thread spends finding where every download starts, first with nothing
 // remembered, then as every later cycle runs.
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "download/DataFiles.h"
 #include "download/TDownloader.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/ISupervisorUi.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "display/ClientTable.h"
 #include "display/FrameGeometry.h"
 

@@ -3,7 +3,7 @@
 #include "core/Clock.h"
 #include "core/EventLog.h"
 #include "core/IMonitorWindow.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "core/Text.h"
 #include "download/DataFiles.h"
 

@@ -4,7 +4,7 @@
 #include "core/EventLog.h"
 #include "core/Globals.h"
 #include "core/IMonitorWindow.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "core/Text.h"
 #include "live/TQmAlert.h"
 #include "platform/ProcessMemory.h"

@@ -2,7 +2,7 @@
 
 #include "FakeUi.h"
 #include "core/IniFile.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "../core/FakeUi.h"
 #include "core/Clock.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "download/DataFiles.h"
 #include "download/TDownloader.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,5 @@
 #include "../core/FakeUi.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

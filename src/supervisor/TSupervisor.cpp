@@ -1,4 +1,4 @@
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 
 #include "core/Globals.h"
 #include "download/TDownloader.h"

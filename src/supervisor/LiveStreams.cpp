@@ -1,5 +1,5 @@
 // The live LED stream and the 1-second history stream.
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "core/Text.h"
 
 namespace {

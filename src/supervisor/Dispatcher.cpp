@@ -1,6 +1,6 @@
 // Connections, the command table and the handshake.
 #include "core/IMonitorWindow.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "core/Text.h"
 
 #include <QDir>
