@@ -22,6 +22,9 @@ class ISupervisorUi {
   virtual void ShowBalloon(const QString& title, const QString& text) = 0;
   // A modal error message.
   virtual void ShowError(const QString& text) = 0;
+  // The live or history switch changed without the user (pause and resume while minimised).
+  virtual void ShowLiveSwitch() {}
+  virtual void ShowHistorySwitch() {}
 };
 
 // Does nothing: the core runs headless with it.

@@ -1,9 +1,9 @@
 #include "core/IniFile.h"
 
+#include "core/SaveLines.h"
 #include "core/Text.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -111,10 +111,7 @@ bool IniFile::WriteStrings(const QString& section,
   for (const auto& [key, value] : entries) SetEntry(lines, section, key, value);
   // A file that already holds every value is not written again (each write is synced to disk).
   if (lines == before && QFile::exists(path_)) return true;
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write(qmtext::JoinCrLf(lines));
-  return file.commit();
+  return qmtext::SaveLines(path_, lines);
 }
 
 bool IniFile::WriteInteger(const QString& section, const QString& key, int value) {

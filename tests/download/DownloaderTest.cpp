@@ -1,8 +1,8 @@
-#include "../core/FakeUi.h"
 #include "core/Clock.h"
-#include "supervisor/TSupervisor.h"
 #include "download/DataFiles.h"
 #include "download/TDownloader.h"
+#include "supervisor/TSupervisor.h"
+#include "support/FakeUi.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -22,7 +22,8 @@ QByteArray FileBytes(const QString& path) {
   return f.readAll();
 }
 
-// Drives the storing of replies directly on a record, with today fixed at 2024-03-07 15:00.
+// Drives the storing of replies through the dispatcher on a record, with today fixed at
+// 2024-03-07 15:00.
 class DownloaderTest : public ::testing::Test {
  protected:
   DownloaderTest() : sup(&ui, TSupervisor::Options{{"test"}, qmtest::TempEnv(dir), false}) {
@@ -34,15 +35,8 @@ class DownloaderTest : public ::testing::Test {
   }
   ~DownloaderTest() override { qmclock::SetSource({}); }
 
-  bool Rx(const QString& line) {
-    // The dispatcher's answer: handled, or the error reply.
-    const QStringList f = line.split('&');
-    TDownloader& d = sup.Downloader();
-    if (f[0] == "per") return d.PerRx(client, f);
-    if (f[0] == "alm") return d.AlmRx(client, f);
-    if (f[0] == "cal") return d.CalRx(client, f);
-    return d.PrfRx(client, f);
-  }
+  // The dispatcher's answer: handled, or the error reply.
+  bool Rx(const QString& line) { return sup.ProcessCmd(client, line); }
   QString Month(const QString& month = "2024-03") { return client.Folder() + "/" + month + "/"; }
   void Write(const QString& relative, const QStringList& lines) {
     const QString path = client.Folder() + "/" + relative;

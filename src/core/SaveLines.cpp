@@ -1,0 +1,18 @@
+#include "core/SaveLines.h"
+
+#include "core/Text.h"
+
+#include <QSaveFile>
+
+namespace qmtext {
+
+bool SaveLines(const QString& path, const QStringList& lines, QString* error) {
+  const QByteArray bytes = JoinCrLf(lines);
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    return true;
+  if (error) *error = file.errorString();
+  return false;
+}
+
+}  // namespace qmtext
