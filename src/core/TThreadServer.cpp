@@ -213,17 +213,18 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
       QueueLog(&ctx, kReadTerminated);
       break;
     }
+    bool handOver = false;
     // An over-long line: everything buffered goes, the connection stays.
-    const qmtext::TReceivedLines rx =
-        qmtext::SplitReceived(pending, buffer.data(), n, static_cast<std::size_t>(kMaxLine));
-    for (int i = 0; i < rx.overlong; ++i) QueueLog(&ctx, kReadTerminated);
-    for (const QString& line : rx.lines) {
-      QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
-      // A full queue makes this reader wait for the interface thread instead of losing the
-      // line: with several busy readers the queue can fill between two hand-overs.
-      while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) SyncNewRx();
-    }
-    if (!rx.lines.empty()) SyncNewRx();
+    const int overlong = qmtext::SplitReceived(
+        pending, buffer.data(), n, static_cast<std::size_t>(kMaxLine), [&](const QString& line) {
+          QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
+          // A full queue makes this reader wait for the interface thread instead of losing the
+          // line: with several busy readers the queue can fill between two hand-overs.
+          while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) SyncNewRx();
+          handOver = true;
+        });
+    for (int i = 0; i < overlong; ++i) QueueLog(&ctx, kReadTerminated);
+    if (handOver) SyncNewRx();
   }
 
   ctx->Release();

@@ -16,10 +16,8 @@ struct Fed {
 Fed Feed(const std::vector<QByteArray>& segments, std::size_t maxLine = 48000) {
   Fed out;
   for (const QByteArray& s : segments) {
-    const auto rx =
-        qmtext::SplitReceived(out.pending, s.constData(), std::size_t(s.size()), maxLine);
-    for (const QString& l : rx.lines) out.lines << l;
-    out.overlong += rx.overlong;
+    out.overlong += qmtext::SplitReceived(out.pending, s.constData(), std::size_t(s.size()),
+                                          maxLine, [&](const QString& l) { out.lines << l; });
   }
   return out;
 }
