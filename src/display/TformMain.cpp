@@ -101,7 +101,6 @@ TformMain::TformMain(TSupervisor::Options options) {
 
   // Settings, run-time status and log come first; everything after may log.
   sup_ = std::make_unique<TSupervisor>(this, std::move(options));
-  // The core applies the switches to the monitors itself after showing them.
   formLog_ = new TformLog(&sup_->Log(), &sup_->Runstat(), this);
   sup_->LogStartup();
 
