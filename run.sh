@@ -20,15 +20,4 @@ fi
 if [ "$demo" -eq 0 ]; then
   exec build/quietmark-sv "${args[@]}"
 fi
-# The port the supervisor listens on: settings.ini's, else the default.
-settings="${XDG_DATA_HOME:-$HOME/.local/share}/Brackenhall/Quietmark-SV/settings.ini"
-port=$(awk -F= 'tolower($0) ~ /^\[/ {s=tolower($0)} s=="[network]" && tolower($1)=="port" {gsub(/[ \r]/,"",$2); print $2}' "$settings" 2>/dev/null | tail -n 1)
-port="${port:-53941}"
-build/quietmark-sv "${args[@]}" &
-sv=$!
-sim=""
-trap 'kill $sim $sv 2>/dev/null; wait' EXIT INT TERM
-sleep 1
-build/qmsim --port "$port" --type mix --count 6 --id-prefix DEMO- --days 3 &
-sim=$!
-wait $sv
+exec scripts/demo.sh "${args[@]}"

@@ -1,9 +1,9 @@
 // One download cycle (DownloadAll) for 100 connected monitors that each have a year of files:
 // the time the interface thread spends finding where every download starts, first with nothing
 // remembered, then as every later cycle runs.
-#include "core/TSupervisor.h"
 #include "download/DataFiles.h"
 #include "download/TDownloader.h"
+#include "supervisor/TSupervisor.h"
 
 #include <QCoreApplication>
 #include <QDate>

@@ -4,10 +4,10 @@
 // outside the timed part.
 //   download_store_bench [DAYS]
 #include "core/Clock.h"
-#include "core/TSupervisor.h"
 #include "core/Text.h"
 #include "download/DataFiles.h"
 #include "download/TDownloader.h"
+#include "supervisor/TSupervisor.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

@@ -5,29 +5,20 @@
 # Needs a build (./run.sh or ./test.sh), xvfb-run, xdotool and imagemagick's import.
 #   scripts/screenshots.sh
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
-build="${BUILD_DIR:-$here/build}"
 if [ -z "${QMSV_SHOTS_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x800x24" env QMSV_SHOTS_DISPLAY=1 "$0" "$@"
 fi
 unset QT_QPA_PLATFORM
+export QMSV_HEADLESS=0
+. "$(dirname "$0")/../bench/supervisor.sh"
 
 # shot COUNT PICTURE [tile]: half the monitors have an alarm every two minutes, half are quiet.
 shot() {
   local count=$1 out=$2 tile=${3:-}
-  local work port sv sim quiet window=""
-  work=$(mktemp -d)
-  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-  mkdir -p "$work/data/Brackenhall/Quietmark-SV" "$work/run"
-  chmod 700 "$work/run"
+  local quiet window=""
   # The tiled picture fills the screen, so the windows are tall enough for read-outs and axes.
-  [ -n "$tile" ] && window='[window]\r\nx=0\r\ny=0\r\ncx=1280\r\ncy=800\r\n'
-  printf "[network]\r\nport=%s\r\n$window" "$port" \
-    > "$work/data/Brackenhall/Quietmark-SV/settings.ini"
-  XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/cfg" \
-    "$build/quietmark-sv" >/dev/null 2>&1 &
-  sv=$!
-  for _ in $(seq 100); do (echo >/dev/tcp/127.0.0.1/"$port") 2>/dev/null && break; sleep 0.1; done
+  [ -n "$tile" ] && window=$(printf '[window]\r\nx=0\r\ny=0\r\ncx=1280\r\ncy=800\r\n')
+  start_supervisor "$window"
   "$build/qmsim" --port "$port" --count $((count / 2)) --type mix --days 0 --alarm-every 120 \
     --no-discovery >/dev/null 2>&1 &
   sim=$!
@@ -46,7 +37,6 @@ shot() {
   kill "$sim" "$quiet" 2>/dev/null || true
   kill -TERM "$sv" 2>/dev/null || true
   wait "$sim" "$quiet" "$sv" 2>/dev/null || true
-  rm -rf "$work"
 }
 
 mkdir -p "$here/docs"

@@ -3,27 +3,28 @@
 #include "display/TformMain.h"
 #include "platform/Autostart.h"
 #include "platform/SingleInstance.h"
+#include "platform/TermSignals.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
+#include <QTextStream>
 
 #include <fenv.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <csignal>
+#include <cstring>
 
 namespace {
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-  const char c = 1;
-  [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
+// The port settings.ini makes the server listen on (its low 16 bits), for scripts that start
+// monitors against this program.
+int PrintPort() {
+  const TCfg cfg(TCfg::SystemEnv(nullptr));
+  QTextStream(stdout) << quint16(cfg.Port()) << Qt::endl;
+  return 0;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   // Floating-point errors give infinities and NaNs, never traps.
   fedisableexcept(FE_ALL_EXCEPT);
+  if (argc == 2 && std::strcmp(argv[1], "--print-port") == 0) return PrintPort();
 
   qmplatform::SingleInstance guard(QStringLiteral("Brackenhall_QMSV_Mutex"));
   if (!guard.Acquired()) return 0;
@@ -40,19 +41,7 @@ int main(int argc, char** argv) {
   TformMain form(std::move(options));
 
   // SIGTERM and SIGINT close the main window as "Exit" does.
-  ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe);
-  QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-  QObject::connect(&notifier, &QSocketNotifier::activated, &form, [&form] {
-    char c;
-    [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
-    form.close();
-  });
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGINT, &sa, nullptr);
+  qmplatform::OnTerminationSignal(&form, [&form] { form.close(); });
 
   form.show();
   return app.exec();

@@ -1,10 +1,8 @@
 #include "core/EventLog.h"
 
 #include "core/Clock.h"
+#include "core/SaveLines.h"
 #include "core/TRunstat.h"
-#include "core/Text.h"
-
-#include <QSaveFile>
 
 namespace {
 TEventLog* g_log = nullptr;
@@ -40,17 +38,7 @@ void TEventLog::Clear() {
 bool TEventLog::DebugEnabled() const { return runstat_ && runstat_->bDebugLog.load(); }
 
 bool TEventLog::SaveToFile(const QString& path, QString* error) const {
-  QByteArray bytes;
-  for (const QString& line : lines_) {
-    bytes += qmtext::To8Bit(line);
-    bytes += "\r\n";
-  }
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    if (error) *error = file.errorString();
-    return false;
-  }
-  return true;
+  return qmtext::SaveLines(path, QStringList(lines_.begin(), lines_.end()), error);
 }
 
 bool TEventLog::SaveLastRun() const {

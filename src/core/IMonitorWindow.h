@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/LedRange.h"
+
 #include <QString>
 
 class TDTClient;
@@ -11,8 +13,8 @@ class IMonitorWindow {
   virtual void SetTitle(const QString& title) = 0;
   virtual void SignalStrength(int nSignal) = 0;
   virtual void Status(const QString& text) = 0;
-  virtual void LedLevel(double flLevel, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) = 0;
-  virtual void Leq1s(double flLeq, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) = 0;
+  virtual void LedLevel(double flLevel, const TLedRange& leds) = 0;
+  virtual void Leq1s(double flLeq, const TLedRange& leds) = 0;
   virtual void UpdateLeqBuf(const QString& sCs) = 0;
   virtual void SetAlarmCount(int nCount) = 0;
   virtual void NewAlarm() = 0;

@@ -28,6 +28,9 @@ class ISupervisorUi {
   virtual void RemoteSettingsReply(const TCtx&, const QString& /*sType*/, const QString& /*sID*/,
                                    const QStringList& /*sl*/) {}
   virtual void RemoteSettingsSent(const TCtx&, bool /*bOK*/) {}
+  // The live or history switch changed without the user (pause and resume while minimised).
+  virtual void ShowLiveSwitch() {}
+  virtual void ShowHistorySwitch() {}
 };
 
 // Does nothing: the core runs headless with it.

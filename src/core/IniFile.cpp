@@ -1,9 +1,9 @@
 #include "core/IniFile.h"
 
+#include "core/SaveLines.h"
 #include "core/Text.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -110,21 +110,12 @@ bool IniFile::WriteStrings(const QString& section,
   QStringList lines = before;
   for (const auto& [key, value] : entries) SetEntry(lines, section, key, value);
   // A file that already holds every value is not written again (each write is synced to disk).
-  constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
   if (lines == before && QFile::exists(path_)) {
     // A file of an older run may still be readable by others.
-    if (ownerOnly_) QFile::setPermissions(path_, kOwnerOnly);
+    if (ownerOnly_) QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     return true;
   }
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  // Restricted before anything is written; the rename keeps it.
-  if (ownerOnly_ && !file.setPermissions(kOwnerOnly)) {
-    file.cancelWriting();
-    return false;
-  }
-  file.write(qmtext::JoinCrLf(lines));
-  return file.commit();
+  return qmtext::SaveLines(path_, lines, nullptr, ownerOnly_);
 }
 
 bool IniFile::WriteInteger(const QString& section, const QString& key, int value) {

@@ -12,6 +12,14 @@ class IAutostart;
 
 enum TYAxisScale { yasRemote = 0, yasAuto = 1, yasFixed = 2 };
 
+// A key of settings.ini with its section and default.
+template <class T>
+struct TCfgKey {
+  const char* section;
+  const char* name;
+  T def;
+};
+
 // The program settings, mirrored key by key in settings.ini: read whole at creation, every setter
 // writes its key at once.
 class TCfg {
@@ -94,8 +102,14 @@ class TCfg {
 
  private:
   bool Writable() const { return !env_.appDataFolder.isEmpty(); }
-  void WriteInt(const char* section, const char* key, int value);
-  void WriteStr(const char* section, const char* key, const QString& value);
+  int Read(const TCfgKey<int>& k) const;
+  bool Read(const TCfgKey<bool>& k) const;
+  QString Read(const TCfgKey<const char*>& k) const;
+  QString Read(const TCfgKey<const char*>& k, const QString& def) const;
+  // Booleans are stored as 0 and 1.
+  void Write(const TCfgKey<int>& k, int value);
+  void Write(const TCfgKey<bool>& k, bool value);
+  void Write(const TCfgKey<const char*>& k, const QString& value);
 
   Env env_;
   IniFile ini_;

@@ -26,8 +26,10 @@ void TCnx::Close() {
   std::shared_lock lock(socketLock_);
   if (released_) return;
   open_ = false;
-  ::shutdown(socket_.native_handle(), SHUT_RDWR);
+  ShutdownSocket(socket_.native_handle());
 }
+
+void ShutdownSocket(int fd) { ::shutdown(fd, SHUT_RDWR); }
 
 bool TCnx::Write(const QByteArray& bytes, int timeoutMs) {
   std::shared_lock lock(socketLock_);

@@ -46,5 +46,8 @@ class TCnx {
 
 using TCtx = std::shared_ptr<TCnx>;
 
+// Ends a socket's traffic in both directions, waking a thread blocked on it. Any thread.
+void ShutdownSocket(int fd);
+
 // " : ctx=" and the connection number, as log lines print a connection.
 QString CtxSuffix(const TCtx& ctx);

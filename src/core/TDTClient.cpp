@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/IMonitorWindow.h"
 #include "core/IniFile.h"
+#include "core/MonitorFolder.h"
 #include "core/TCfg.h"
 
 #include <QDir>
@@ -27,13 +28,13 @@ void TDTClient::Disconnect() {
 
 QString TDTClient::Folder() const {
   TCfg* cfg = qmglobals::Cfg();
-  return cfg ? cfg->DataPath() + sID : QString();
+  return cfg ? qmfolder::MonitorFolder(cfg->DataPath(), sID) : QString();
 }
 
 void TDTClient::SaveTermInfo() {
   const QString folder = Folder();
   if (folder.isEmpty() || !QDir().mkpath(folder)) return;
-  IniFile ini(folder + QStringLiteral("/term.cfg"));
+  IniFile ini(qmfolder::TermCfgPath(folder));
   ini.WriteString(QStringLiteral("head"), QStringLiteral("id"), sID);
   ini.WriteString(QStringLiteral("head"), QStringLiteral("name"), sName);
   ini.WriteString(QStringLiteral("head"), QStringLiteral("type"), sType);
@@ -47,10 +48,10 @@ void TDTClient::ProcessBuf() {
   if (!bConnected) return;
   if (flLedLev > 0) {
     LogDebug(QStringLiteral("TDTClient.ProcessBuf(): ") + sID);
-    if (frame) frame->LedLevel(flLedLev, nLEDMin, nLEDMax, nTrig1, nTrig2);
+    if (frame) frame->LedLevel(flLedLev, leds);
   }
   flLedLev = -1;
-  if (flLeq1s > 0 && frame) frame->Leq1s(flLeq1s, nLEDMin, nLEDMax, nTrig1, nTrig2);
+  if (flLeq1s > 0 && frame) frame->Leq1s(flLeq1s, leds);
   flLeq1s = -1;
 }
 
@@ -69,6 +70,6 @@ void TDTClient::UpdateLeqBuf(const QString& sCsBuf) {
 QString ReadTermInfo(const QString& folderName, const QString& key) {
   TCfg* cfg = qmglobals::Cfg();
   if (!cfg) return {};
-  return IniFile(cfg->DataPath() + folderName + QStringLiteral("/term.cfg"))
+  return IniFile(qmfolder::TermCfgPath(qmfolder::MonitorFolder(cfg->DataPath(), folderName)))
       .ReadString(QStringLiteral("head"), key, QString());
 }

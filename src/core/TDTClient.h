@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LedRange.h"
 #include "core/TCnx.h"
 
 #include <QDateTime>
@@ -58,10 +59,7 @@ class TDTClient {
   QString sModules;
   double flLedLev = 0;
   double flLeq1s = 0;
-  int nLEDMin = 20;
-  int nLEDMax = 120;
-  int nTrig1 = 0;
-  int nTrig2 = 0;
+  TLedRange leds;
   IMonitorWindow* frame = nullptr;
   std::vector<QDateTime> adtAlarms;
   int nLastAlmCount = 0;

@@ -1,5 +1,6 @@
 #include "core/TThreadServer.h"
 
+#include "core/LineSplit.h"
 #include "core/Text.h"
 
 #include <QEventLoop>
@@ -7,8 +8,6 @@
 
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
-
-#include <sys/socket.h>
 
 #include <string>
 
@@ -57,35 +56,20 @@ void TThreadServer::Sync(F&& drain) {
 }
 
 void TThreadServer::QueueLog(const TCtx* ctx, const QString& text) {
-  {
-    std::lock_guard lock(logLock_);
-    tlLog.push_back(ctx ? text + CtxSuffix(*ctx) : text);
-  }
+  tlLog.Push(ctx ? text + CtxSuffix(*ctx) : text);
   SyncLog();
 }
 
 void TThreadServer::QueueDebug(const TCtx* ctx, const QString& text) {
   if (!debugLog_ || !debugLog_->load()) return;
-  {
-    std::lock_guard lock(debugLock_);
-    tlDebug.push_back(ctx ? text + CtxSuffix(*ctx) : text);
-  }
+  tlDebug.Push(ctx ? text + CtxSuffix(*ctx) : text);
   SyncDebug();
-}
-
-// Each drain takes the whole queue under its lock and works on it without the lock.
-template <class T>
-static std::vector<T> TakeAll(std::mutex& lock, std::vector<T>& queue) {
-  std::lock_guard guard(lock);
-  std::vector<T> taken;
-  taken.swap(queue);
-  return taken;
 }
 
 void TThreadServer::SyncNewCnx() {
   Sync([this] {
     host_->Debug(QStringLiteral("TThreadServer.SyncNewCnx"));
-    for (const TCtx& ctx : TakeAll(newLock_, tlNewCtx))
+    for (const TCtx& ctx : tlNewCtx.TakeAll())
       if (ctx) host_->NewConnection(ctx);
   });
 }
@@ -93,7 +77,7 @@ void TThreadServer::SyncNewCnx() {
 void TThreadServer::SyncDeleteCnx() {
   Sync([this] {
     host_->Debug(QStringLiteral("TThreadServer.SyncDeleteCnx"));
-    for (const TCtx& ctx : TakeAll(deleteLock_, tlDeleteCtx))
+    for (const TCtx& ctx : tlDeleteCtx.TakeAll())
       if (ctx) host_->DeleteConnection(ctx);
   });
 }
@@ -101,36 +85,35 @@ void TThreadServer::SyncDeleteCnx() {
 void TThreadServer::SyncNewRx() {
   Sync([this] {
     host_->Debug(QStringLiteral("TThreadServer.SyncNewRx()"));
-    for (const TTxCmd& rx : TakeAll(rxLock_, tlRxBuf)) host_->ServerRx(rx.ctx, rx.sCmd);
+    for (const TTxCmd& rx : tlRxBuf.TakeAll()) host_->ServerRx(rx.ctx, rx.sCmd);
   });
 }
 
 void TThreadServer::SyncLog() {
   Sync([this] {
-    for (const QString& text : TakeAll(logLock_, tlLog)) host_->Log(text);
+    for (const QString& text : tlLog.TakeAll()) host_->Log(text);
   });
 }
 
 void TThreadServer::SyncDebug() {
   Sync([this] {
-    for (const QString& text : TakeAll(debugLock_, tlDebug)) host_->Debug(text);
+    for (const QString& text : tlDebug.TakeAll()) host_->Debug(text);
   });
 }
 
 bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
   QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + sTx);
   if (!ctx) return false;
-  {
-    std::lock_guard lock(txLock_);
+  const bool queued = tlTxBuf.With([&](std::vector<TTxCmd>& queue) {
     // The limit holds per connection, so a peer that floods us with lines to answer cannot
     // crowd out the pings and requests of the other monitors.
     int& waiting = txWaiting_[ctx.get()];
-    if (static_cast<std::size_t>(waiting) < kMaxTx) {
-      ++waiting;
-      tlTxBuf.push_back({sTx, ctx});
-      return true;
-    }
-  }
+    if (static_cast<std::size_t>(waiting) >= kMaxTx) return false;
+    ++waiting;
+    queue.push_back({sTx, ctx});
+    return true;
+  });
+  if (queued) return true;
   QueueLog(&ctx, QStringLiteral("TThreadServer.Send(): TX buffer full or ctx == 0"));
   return false;
 }
@@ -161,7 +144,7 @@ void TThreadServer::Execute() {
   }
   SendBuf();
 
-  ::shutdown(acceptor.native_handle(), SHUT_RDWR);
+  ShutdownSocket(acceptor.native_handle());
   listenThread_.join();
   acceptor.close(ec);
   {
@@ -169,9 +152,10 @@ void TThreadServer::Execute() {
     for (const Reader& r : readers_) r.ctx->Close();
   }
   ReapReaders(true);
-  std::lock_guard lock(txLock_);
-  tlTxBuf.clear();
-  txWaiting_.clear();
+  tlTxBuf.With([this](std::vector<TTxCmd>& queue) {
+    queue.clear();
+    txWaiting_.clear();
+  });
 }
 
 void TThreadServer::ListenLoop() {
@@ -218,10 +202,7 @@ void TThreadServer::ReapReaders(bool all) {
 
 void TThreadServer::ReaderBody(const TCtx& ctx) {
   QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverConnect()"));
-  {
-    std::lock_guard lock(newLock_);
-    tlNewCtx.push_back(ctx);
-  }
+  tlNewCtx.Push(ctx);
   SyncNewCnx();
 
   std::string pending;
@@ -233,65 +214,31 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
       break;
     }
     bool handOver = false;
-    std::size_t start = 0;
-    const char* data = buffer.data();
-    for (std::size_t i = 0; i < n; ++i) {
-      if (data[i] != '\n') continue;
-      std::size_t size = pending.size() + (i - start);
-      if (size > static_cast<std::size_t>(kMaxLine)) {
-        // An over-long line: everything buffered goes, the connection stays.
-        pending.clear();
-        start = n;
-        QueueLog(&ctx, kReadTerminated);
-        break;
-      }
-      pending.append(data + start, i - start);
-      start = i + 1;
-      if (!pending.empty() && pending.back() == '\r') pending.pop_back();
-      if (pending.empty()) continue;
-      const QString line =
-          qmtext::FromAscii(pending.data(), static_cast<qsizetype>(pending.size()));
-      pending.clear();
-      QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
-      // A full queue makes this reader wait for the interface thread instead of losing the
-      // line: with several busy readers the queue can fill between two hand-overs.
-      for (;;) {
-        {
-          std::lock_guard lock(rxLock_);
-          if (tlRxBuf.size() < kMaxRx) {
-            tlRxBuf.push_back({line, ctx});
-            break;
-          }
-        }
-        SyncNewRx();
-      }
-      handOver = true;
-    }
-    if (start < n) pending.append(data + start, n - start);
-    if (pending.size() > static_cast<std::size_t>(kMaxLine)) {
-      pending.clear();
-      QueueLog(&ctx, kReadTerminated);
-    }
+    // An over-long line: everything buffered goes, the connection stays.
+    const int overlong = qmtext::SplitReceived(
+        pending, buffer.data(), n, static_cast<std::size_t>(kMaxLine), [&](const QString& line) {
+          QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
+          // A full queue makes this reader wait for the interface thread instead of losing the
+          // line: with several busy readers the queue can fill between two hand-overs.
+          while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) SyncNewRx();
+          handOver = true;
+        });
+    for (int i = 0; i < overlong; ++i) QueueLog(&ctx, kReadTerminated);
     if (handOver) SyncNewRx();
   }
 
   ctx->Release();
   --cnxCount_;
   QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverDisconnect()"));
-  {
-    std::lock_guard lock(deleteLock_);
-    tlDeleteCtx.push_back(ctx);
-  }
+  tlDeleteCtx.Push(ctx);
   SyncDeleteCnx();
 }
 
 void TThreadServer::SendBuf() {
-  std::vector<TTxCmd> batch;
-  {
-    std::lock_guard lock(txLock_);
-    batch.swap(tlTxBuf);
+  const std::vector<TTxCmd> batch = tlTxBuf.With([this](std::vector<TTxCmd>& queue) {
     txWaiting_.clear();
-  }
+    return std::exchange(queue, {});
+  });
   std::vector<TCnx*> failed;
   for (const TTxCmd& tx : batch) {
     if (!tx.ctx->IsOpen()) continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LockedQueue.h"
 #include "core/TCnx.h"
 
 #include <QObject>
@@ -91,14 +92,13 @@ class TThreadServer {
   std::atomic<quint16> boundPort_{0};
   std::atomic<quint64> nextNumber_{1};
 
-  std::mutex rxLock_, txLock_, logLock_, debugLock_, newLock_, deleteLock_;
-  std::vector<TTxCmd> tlRxBuf;
-  std::vector<TTxCmd> tlTxBuf;
-  std::unordered_map<const TCnx*, int> txWaiting_;
-  std::vector<QString> tlLog;
-  std::vector<QString> tlDebug;
-  std::vector<TCtx> tlNewCtx;
-  std::vector<TCtx> tlDeleteCtx;
+  TLockedQueue<TTxCmd> tlRxBuf;
+  TLockedQueue<TTxCmd> tlTxBuf;
+  std::unordered_map<const TCnx*, int> txWaiting_;  // changed only with tlTxBuf's lock held
+  TLockedQueue<QString> tlLog;
+  TLockedQueue<QString> tlDebug;
+  TLockedQueue<TCtx> tlNewCtx;
+  TLockedQueue<TCtx> tlDeleteCtx;
 
   std::unique_ptr<class Listener> listener_;
   std::thread listenThread_;

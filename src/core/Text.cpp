@@ -64,15 +64,16 @@ QStringList SplitStrict(const QString& text, QChar separator) {
 }
 
 QByteArray JoinCrLf(const QStringList& lines) {
-  QByteArray out;
   qsizetype size = 0;
   for (const QString& line : lines) size += line.size() + 2;
-  out.reserve(size);
+  QByteArray bytes(size, Qt::Uninitialized);
+  char* out = bytes.data();
   for (const QString& line : lines) {
-    out += To8Bit(line);
-    out += "\r\n";
+    for (const QChar c : line) *out++ = c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?';
+    *out++ = '\r';
+    *out++ = '\n';
   }
-  return out;
+  return bytes;
 }
 
 QStringList SplitLines(const QByteArray& bytes) {

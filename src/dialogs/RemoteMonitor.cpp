@@ -1,6 +1,6 @@
 #include "dialogs/RemoteMonitor.h"
 
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 
 bool TSupervisorRemote::HasRecord(const TCtx& ctx) const {
   if (!ctx) return false;

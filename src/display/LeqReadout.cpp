@@ -1,18 +1,12 @@
 #include "display/LeqReadout.h"
 
+#include "display/Fonts.h"
+
 #include <QLabel>
 
 namespace {
 
 constexpr int kAlignWidth = 134;
-
-QFont Tahoma(int px, bool bold) {
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPixelSize(px);
-  f.setBold(bold);
-  return f;
-}
-
 }  // namespace
 
 LeqReadout::LeqReadout(QWidget* parent) : QWidget(parent) {
@@ -24,12 +18,12 @@ LeqReadout::LeqReadout(QWidget* parent) : QWidget(parent) {
 
   panelLeqAlign_ = new QWidget(this);
   lblLeq_ = new QLabel(QStringLiteral("---.-"), panelLeqAlign_);
-  lblLeq_->setFont(Tahoma(29, true));
+  lblLeq_->setFont(qmfonts::Tahoma(29, true));
   lblLeq_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblLeq_->setGeometry(0, 0, 92, kHeight);
   auto* lblTxtLeq = new QLabel(QStringLiteral("LAeq,1s"), panelLeqAlign_);
   auto* lblLeqdB = new QLabel(QStringLiteral("dB(A)"), panelLeqAlign_);
-  for (QLabel* l : {lblTxtLeq, lblLeqdB}) l->setFont(Tahoma(9, false));
+  for (QLabel* l : {lblTxtLeq, lblLeqdB}) l->setFont(qmfonts::Tahoma(9, false));
   lblTxtLeq->setGeometry(96, 4, kAlignWidth - 96, 11);
   lblLeqdB->setGeometry(96, 15, kAlignWidth - 96, 11);
   resize(kAlignWidth, kHeight);

@@ -1,5 +1,6 @@
 #include "display/LevelChartView.h"
 
+#include "display/Fonts.h"
 #include "live/LevelChart.h"
 
 #include <QPainter>
@@ -18,11 +19,7 @@ const QColor kGrid(225, 225, 225);
 const QColor kAxis(128, 128, 128);
 
 const QFont& AxisFont() {
-  static const QFont f = [] {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(10);
-    return font;
-  }();
+  static const QFont f = qmfonts::Tahoma(10);
   return f;
 }
 

@@ -6,7 +6,7 @@ namespace {
 bool Blank(QChar c) { return c.unicode() >= 1 && c.unicode() <= ' '; }
 }  // namespace
 
-QStringList SplitDelimited(const QString& text, QChar delimiter) {
+QStringList SplitQuoted(const QString& text, QChar delimiter) {
   QStringList out;
   const qsizetype n = text.size();
   auto at = [&](qsizetype i) { return i < n ? text[i] : QChar(0); };
@@ -47,10 +47,10 @@ QStringList SplitDelimited(const QString& text, QChar delimiter) {
 
 Modules ModuleCaptions(const QString& sModules) {
   Modules m;
-  const QStringList entries = SplitDelimited(sModules, QLatin1Char(';'));
+  const QStringList entries = SplitQuoted(sModules, QLatin1Char(';'));
   m.any = !entries.isEmpty();
   for (const QString& entry : entries) {
-    const QStringList parts = SplitDelimited(entry, QLatin1Char(','));
+    const QStringList parts = SplitQuoted(entry, QLatin1Char(','));
     if (parts.size() == 2) m.captions.append(parts[0].toUpper() + QStringLiteral(" v") + parts[1]);
   }
   return m;

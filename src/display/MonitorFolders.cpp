@@ -1,6 +1,7 @@
 #include "display/MonitorFolders.h"
 
 #include "core/IniFile.h"
+#include "core/MonitorFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,10 +12,6 @@
 namespace {
 // A stamp this close to the moment of reading may still change without a visible difference.
 constexpr std::chrono::seconds kSettle{2};
-
-QString TermCfgPath(const QString& dataPath, const QString& folder) {
-  return dataPath + folder + QStringLiteral("/term.cfg");
-}
 }  // namespace
 
 bool TMonitorFolders::IsMonitorFolderName(const QString& name) {
@@ -52,14 +49,15 @@ const QStringList& TMonitorFolders::Folders(const QString& dataPath) {
   }
   // Names of folders that have gone are not kept.
   QSet<QString> kept;
-  for (const QString& folder : folders_) kept.insert(TermCfgPath(dataPath, folder));
+  for (const QString& folder : folders_)
+    kept.insert(qmfolder::TermCfgPath(qmfolder::MonitorFolder(dataPath, folder)));
   for (auto it = names_.begin(); it != names_.end();)
     it = kept.contains(it.key()) ? std::next(it) : names_.erase(it);
   return folders_;
 }
 
 QString TMonitorFolders::Name(const QString& dataPath, const QString& folder) {
-  const QString path = TermCfgPath(dataPath, folder);
+  const QString path = qmfolder::TermCfgPath(qmfolder::MonitorFolder(dataPath, folder));
   const Stamp now = StampOf(path);
   auto it = names_.find(path);
   if (it != names_.end() && Current(it->stamp, now)) return it->name;

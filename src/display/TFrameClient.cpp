@@ -3,7 +3,9 @@
 #include "core/EventLog.h"
 #include "core/ISupervisorUi.h"
 #include "core/IniFile.h"
+#include "core/MonitorFolder.h"
 #include "core/TCfg.h"
+#include "display/Fonts.h"
 #include "display/LeqReadout.h"
 #include "display/LevelChartView.h"
 #include "display/ModuleList.h"
@@ -31,13 +33,6 @@ constexpr int kBorder = 1;
 constexpr int kStatusHeight = 14;
 constexpr int kGripSize = 14;
 const QColor kRed(255, 0, 0);
-
-QFont Tahoma(int px, bool bold = false) {
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPixelSize(px);
-  f.setBold(bold);
-  return f;
-}
 
 void Fill(QWidget* w, const QColor& colour) {
   QPalette p = w->palette();
@@ -122,7 +117,7 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   panelWin_->setLineWidth(kBorder);
 
   panelTitle_ = new QLabel(QStringLiteral("      Noise Monitor"), panelWin_);
-  panelTitle_->setFont(Tahoma(12));
+  panelTitle_->setFont(qmfonts::Tahoma(12));
   panelTitle_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   panelTitle_->installEventFilter(this);
 
@@ -143,7 +138,7 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   connect(btnWinState_, &QToolButton::clicked, this, &TFrameClient::btnWinStateClick);
   lblAlmCount_ = new QLabel(panelWinBtns_);
   lblAlmCount_->setGeometry(0, 2, 25, 16);
-  lblAlmCount_->setFont(Tahoma(13, true));
+  lblAlmCount_->setFont(qmfonts::Tahoma(13, true));
   lblAlmCount_->setAlignment(Qt::AlignCenter);
   lblAlmCount_->hide();
   SetTitleRed(false);
@@ -163,10 +158,10 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   shapeStatus_ = new QLabel(panelStatus_);
   shapeStatus_->setGeometry(3, 4, 7, 7);
   lblStatus_ = new QLabel(QStringLiteral("Connected"), panelStatus_);
-  lblStatus_->setFont(Tahoma(11));
+  lblStatus_->setFont(qmfonts::Tahoma(11));
   lblStatus_->setGeometry(13, 0, 63, kStatusHeight);
   lblChartPeriod_ = new QLabel(panelStatus_);
-  lblChartPeriod_->setFont(Tahoma(11));
+  lblChartPeriod_->setFont(qmfonts::Tahoma(11));
   lblChartPeriod_->setAlignment(Qt::AlignCenter);
   for (QLabel* l : {lblStatus_, lblChartPeriod_}) {
     QPalette p = l->palette();
@@ -245,9 +240,9 @@ void TFrameClient::Connect(const TCtx& ctx, const QString& sType, const QString&
   if (ctx_) menuitemIP_->setText(QStringLiteral("IP: ") + ctx_->PeerAddress());
   AddModules(sModules);
 
-  const QString folder = cfg_.DataPath() + sID;
+  const QString folder = qmfolder::MonitorFolder(cfg_.DataPath(), sID);
   if (!sID.isEmpty() && QDir().mkpath(folder)) {
-    const IniFile ini(folder + QStringLiteral("/term.cfg"));
+    const IniFile ini(qmfolder::TermCfgPath(folder));
     const QString win = QStringLiteral("win");
     geom_ = qmgeom::Sanitised(ini.ReadInteger(win, QStringLiteral("xrel"), -1),
                               ini.ReadInteger(win, QStringLiteral("yrel"), 0),
@@ -299,20 +294,19 @@ void TFrameClient::SetDownloading(bool bDownloading) {
   shapeStatus_->setPixmap(StatusPicture(bDownloading));
 }
 
-void TFrameClient::LedLevel(double flLevel, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) {
+void TFrameClient::LedLevel(double flLevel, const TLedRange& leds) {
   if (!bConnected || !ledbar_) return;
-  ledbar_->nMin = nLEDMin;
-  ledbar_->nMax = nLEDMax;
-  ledbar_->nTrig1 = nTrig1;
-  ledbar_->nTrig2 = nTrig2;
+  ledbar_->nMin = leds.nLEDMin;
+  ledbar_->nMax = leds.nLEDMax;
+  ledbar_->nTrig1 = leds.nTrig1;
+  ledbar_->nTrig2 = leds.nTrig2;
   ledbar_->SetLevel(flLevel);
 }
 
-void TFrameClient::Leq1s(double flLeq, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) {
+void TFrameClient::Leq1s(double flLeq, const TLedRange& leds) {
   const int n = cfg_.ReportPeriod();
   panelLeq_->SetText(LevelChart::ReadOut(flLeq));
-  plot_.Leq1s(flLeq, n, nLEDMin, nLEDMax, nTrig1, nTrig2,
-              {cfg_.YAxisScale(), cfg_.YAxisMin(), cfg_.YAxisMax()});
+  plot_.Leq1s(flLeq, n, leds, {cfg_.YAxisScale(), cfg_.YAxisMin(), cfg_.YAxisMax()});
   const QString label = LevelChart::PeriodLabel(n);
   if (lblChartPeriod_->text() != label) lblChartPeriod_->setText(label);
   chartLeq1s_->update();
@@ -404,9 +398,9 @@ void TFrameClient::SetWinSize(int cx, int cy) {
 
 void TFrameClient::SavePos() {
   LogDebug(QStringLiteral("TFrameClient.SavePos(): ") + sID);
-  const QString folder = cfg_.DataPath() + sID;
+  const QString folder = qmfolder::MonitorFolder(cfg_.DataPath(), sID);
   if (sID.isEmpty() || !QDir().mkpath(folder)) return;
-  IniFile ini(folder + QStringLiteral("/term.cfg"));
+  IniFile ini(qmfolder::TermCfgPath(folder));
   ini.WriteStrings(QStringLiteral("win"),
                    {{QStringLiteral("xrel"), QString::number(geom_.x)},
                     {QStringLiteral("yrel"), QString::number(geom_.y)},

@@ -41,8 +41,8 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   void SignalStrength(int nSignal) override;
   void Status(const QString& text) override;
   void SetDownloading(bool bDownloading) override;
-  void LedLevel(double flLevel, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) override;
-  void Leq1s(double flLeq, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2) override;
+  void LedLevel(double flLevel, const TLedRange& leds) override;
+  void Leq1s(double flLeq, const TLedRange& leds) override;
   void UpdateLeqBuf(const QString& sCs) override;
   void SetAlarmCount(int nAlarms) override;
   void NewAlarm() override;

@@ -1,10 +1,11 @@
 #include "display/TformMain.h"
 
 #include "core/TDTClient.h"
+#include "dialogs/DeviceSetup.h"
 #include "dialogs/HelpLink.h"
 #include "dialogs/TformAbout.h"
 #include "dialogs/TformCfg.h"
-#include "dialogs/DeviceSetup.h"
+#include "display/Fonts.h"
 #include "display/TFrameClient.h"
 #include "display/TformLog.h"
 #include "display/WindowArrange.h"
@@ -97,9 +98,7 @@ int TformMain::PeriodIndex(int minutes) {
 
 TformMain::TformMain(TSupervisor::Options options) {
   setWindowTitle(QStringLiteral("Quietmark Supervisor"));
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(qmfonts::Tahoma(11));
   confirmDelete = [this](const QString& text) {
     return QMessageBox::question(this, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
@@ -109,9 +108,6 @@ TformMain::TformMain(TSupervisor::Options options) {
 
   // Settings, run-time status and log come first; everything after may log.
   sup_ = std::make_unique<TSupervisor>(this, std::move(options));
-  // The core applies the switches to the monitors itself after showing them.
-  sup_->showLiveState = [this] { ShowLiveSwitch(); };
-  sup_->showHistoryState = [this] { ShowHistorySwitch(); };
   formLog_ = new TformLog(&sup_->Log(), &sup_->Runstat(), this);
   sup_->LogStartup();
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/ISupervisorUi.h"
-#include "core/TSupervisor.h"
 #include "display/ClientTable.h"
 #include "display/FrameGeometry.h"
+#include "supervisor/TSupervisor.h"
 
 #include <QMainWindow>
 
@@ -122,8 +122,8 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   void btnLiveClick();
   void btnHistoryClick();
   void comboPeriodChange(int index);
-  void ShowLiveSwitch();
-  void ShowHistorySwitch();
+  void ShowLiveSwitch() override;
+  void ShowHistorySwitch() override;
   void ShowClientTable();
   void SetMinimisedFrom(bool bMinimise, Qt::WindowStates before);
   void ShowMainWindow();

@@ -1,9 +1,9 @@
 #include "download/DataFiles.h"
 
+#include "core/SaveLines.h"
 #include "core/Text.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <charconv>
 #include <cmath>
@@ -176,21 +176,7 @@ std::optional<QStringList> Load(const QString& path) {
 }
 
 bool Save(const QString& path, const QStringList& lines, QString* error) {
-  // 8-bit text, CR LF after every line; characters beyond Latin-1 become "?".
-  qsizetype size = 0;
-  for (const QString& line : lines) size += line.size() + 2;
-  QByteArray bytes(size, Qt::Uninitialized);
-  char* out = bytes.data();
-  for (const QString& line : lines) {
-    for (const QChar c : line) *out++ = c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?';
-    *out++ = '\r';
-    *out++ = '\n';
-  }
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-    return true;
-  if (error) *error = file.errorString();
-  return false;
+  return qmtext::SaveLines(path, lines, error);
 }
 
 std::optional<double> ToNumber(QStringView text) {

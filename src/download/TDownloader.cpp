@@ -2,8 +2,10 @@
 
 #include "core/Clock.h"
 #include "core/EventLog.h"
+#include "core/IMonitorLink.h"
 #include "core/IMonitorWindow.h"
-#include "core/TSupervisor.h"
+#include "core/MonitorFolder.h"
+#include "core/TClientList.h"
 #include "core/Text.h"
 #include "download/DataFiles.h"
 
@@ -47,19 +49,7 @@ std::optional<QDate> ReplyDate(const QStringList& f) {
 
 }  // namespace
 
-TDownloader::TDownloader(TSupervisor& sup) : sup_(sup) {
-  sup.onPer = [this](TDTClient& c, const QStringList& f) { return PerRx(c, f); };
-  sup.onAlm = [this](TDTClient& c, const QStringList& f) { return AlmRx(c, f); };
-  sup.onCal = [this](TDTClient& c, const QStringList& f) { return CalRx(c, f); };
-  sup.onPrf = [this](TDTClient& c, const QStringList& f) { return PrfRx(c, f); };
-  sup.onConnected = [this](TDTClient& c) {
-    DownloadPer(c);
-    DownloadAlm(c);
-    DownloadCal(c);
-    DownloadPrf(c);
-  };
-  sup.onDownloadsTimer = [this] { DownloadAll(); };
-}
+TDownloader::TDownloader(IMonitorLink& link) : link_(link) {}
 
 QStringList& TDownloader::Buffer(TDTClient& c, Kind k) {
   return k == kPer ? c.slPerFile : k == kAlm ? c.slAlmFile : k == kCal ? c.slCalFile : c.slPrfFile;
@@ -103,10 +93,10 @@ void TDownloader::BeginRequest(TDTClient& c, Kind kind) {
 }
 
 bool TDownloader::HasFolder(const TDTClient& c) {
-  return TSupervisor::ValidMonitorId(c.sID) && !c.Folder().isEmpty();
+  return qmfolder::ValidMonitorId(c.sID) && !c.Folder().isEmpty();
 }
 
-bool TDownloader::Send(TDTClient& c, const QString& line) { return sup_.Send(c.ctx, line); }
+bool TDownloader::Send(TDTClient& c, const QString& line) { return link_.Send(c.ctx, line); }
 
 QDateTime TDownloader::LastDateTime(TDTClient& c, const QString& sStub) {
   return starts_.LastDateTime(c.Folder(), c.sID, sStub, qmclock::Now().date());
@@ -116,8 +106,15 @@ QDateTime TDownloader::LastPerDateTime(TDTClient& c, int nPeriod) {
   return starts_.LastPerDateTime(c.Folder(), c.sID, nPeriod, qmclock::Now().date());
 }
 
+void TDownloader::StartDownloads(TDTClient& c) {
+  DownloadPer(c);
+  DownloadAlm(c);
+  DownloadCal(c);
+  DownloadPrf(c);
+}
+
 void TDownloader::DownloadAll() {
-  TClientList& list = sup_.Clients();
+  TClientList& list = link_.Clients();
   TClientListHold hold(list);
   for (int i = 0; i < list.Count(); ++i) {
     TDTClient* c = list.GetClient(i);

@@ -5,8 +5,8 @@
 #include <QDateTime>
 #include <QStringList>
 
+class IMonitorLink;
 class TDTClient;
-class TSupervisor;
 
 // Downloads the stored records of Quietmark-SE and Quietmark-NG monitors into the monthly CSV
 // files: the requests at identification and every five minutes, and the storing of the replies.
@@ -19,8 +19,10 @@ class TDownloader {
   // later in its cycle than the check of the next.
   static constexpr qint64 kCycleAllowanceMs = 10000;
 
-  explicit TDownloader(TSupervisor& sup);
+  explicit TDownloader(IMonitorLink& link);
 
+  // Every download of a monitor just identified.
+  void StartDownloads(TDTClient& c);
   void DownloadAll();
   void DownloadPer(TDTClient& c);
   void RequestPer(TDTClient& c);
@@ -68,6 +70,6 @@ class TDownloader {
   QString& Path(TDTClient& c, Kind kind);
   bool& Flag(TDTClient& c, Kind kind);
 
-  TSupervisor& sup_;
+  IMonitorLink& link_;
   TStartTimes starts_;
 };

@@ -3,8 +3,12 @@
 #include "core/Clock.h"
 #include "core/EventLog.h"
 #include "core/Globals.h"
+#include "core/IMonitorLink.h"
 #include "core/IMonitorWindow.h"
-#include "core/TSupervisor.h"
+#include "core/ISupervisorUi.h"
+#include "core/TCfg.h"
+#include "core/TClientList.h"
+#include "core/TRunstat.h"
 #include "core/Text.h"
 #include "live/TQmAlert.h"
 #include "platform/ProcessMemory.h"
@@ -78,20 +82,7 @@ QString LogWindowCaption() {
          QLatin1Char('k');
 }
 
-TAlarms::TAlarms(TSupervisor& sup, TQmAlert* alert) : sup_(sup), alert_(alert) {
-  sup_.onAlarms = [this](TDTClient& client, const QStringList& fields) {
-    return AlarmsRx(client, fields);
-  };
-  sup_.onAlarm = [this](TDTClient& client, const QStringList&) { return AlarmRx(client); };
-  sup_.onAlarmsTimer = [this] { timerAlarmsTimer(); };
-}
-
-TAlarms::~TAlarms() {
-  const auto handled = [](TDTClient&, const QStringList&) { return true; };
-  sup_.onAlarms = handled;
-  sup_.onAlarm = handled;
-  sup_.onAlarmsTimer = nullptr;
-}
+TAlarms::TAlarms(IMonitorLink& link, TQmAlert* alert) : link_(link), alert_(alert) {}
 
 bool TAlarms::AlarmsRx(TDTClient& client, const QStringList& fields) {
   SetAlarms(client, fields.value(1));
@@ -100,10 +91,10 @@ bool TAlarms::AlarmsRx(TDTClient& client, const QStringList& fields) {
 
 bool TAlarms::AlarmRx(TDTClient& client) {
   LogDebug(client.sID + QStringLiteral(": alarm"));
-  TCfg& cfg = sup_.Cfg();
-  if (sup_.Runstat().bMinimised && cfg.SysTray() && cfg.Notify())
-    sup_.Ui().ShowBalloon(QStringLiteral("Quietmark Alarm"),
-                          QStringLiteral("Sound level too high - ") + client.sName);
+  TCfg& cfg = link_.Cfg();
+  if (link_.Runstat().bMinimised && cfg.SysTray() && cfg.Notify())
+    link_.Ui().ShowBalloon(QStringLiteral("Quietmark Alarm"),
+                           QStringLiteral("Sound level too high - ") + client.sName);
   AddAlarm(client);
   if (alert_ && cfg.AlertByEmail() && !cfg.AlertEmails().isEmpty())
     alert_->SendAlert(QStringLiteral("Sound level too high - ") + client.sName +
@@ -112,8 +103,7 @@ bool TAlarms::AlarmRx(TDTClient& client) {
 }
 
 void TAlarms::timerAlarmsTimer() {
-  if (onTick) onTick();
-  TClientList& clients = sup_.Clients();
+  TClientList& clients = link_.Clients();
   TClientListHold hold(clients);
   for (int i = 0; i < clients.Count(); ++i)
     if (TDTClient* client = clients.GetClient(i)) UpdateAlarmDisplay(*client);

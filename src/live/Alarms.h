@@ -4,11 +4,9 @@
 #include <QStringList>
 #include <QtGlobal>
 
-#include <functional>
-
+class IMonitorLink;
 class TDTClient;
 class TQmAlert;
-class TSupervisor;
 
 // Alarm times of one monitor record. The period counted is the chart period of the settings
 // (15 minutes while no settings exist).
@@ -24,13 +22,11 @@ qint64 ProcessMemory();
 // The log window's caption with the memory in use.
 QString LogWindowCaption();
 
-// Handles "alarms" and "alarm" lines and re-counts every monitor once a second. Installs itself
-// on the supervisor's hooks when created and removes itself when destroyed, so it must not
-// outlive the supervisor. The alert object may be null (no e-mails).
+// Handles "alarms" and "alarm" lines and re-counts every monitor once a second. The link must
+// outlive it. The alert object may be null (no e-mails).
 class TAlarms {
  public:
-  TAlarms(TSupervisor& sup, TQmAlert* alert);
-  ~TAlarms();
+  TAlarms(IMonitorLink& link, TQmAlert* alert);
   TAlarms(const TAlarms&) = delete;
   TAlarms& operator=(const TAlarms&) = delete;
 
@@ -38,11 +34,7 @@ class TAlarms {
   bool AlarmRx(TDTClient& client);
   void timerAlarmsTimer();
 
-  // Runs first on every tick of the alarm timer: the main window refreshes the log window's
-  // caption there (LogWindowCaption) while that window is visible.
-  std::function<void()> onTick;
-
  private:
-  TSupervisor& sup_;
+  IMonitorLink& link_;
   TQmAlert* alert_;
 };

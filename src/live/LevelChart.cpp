@@ -30,18 +30,17 @@ void LevelChart::ClearPlotBuf() {
   leq_.clear();
 }
 
-void LevelChart::Leq1s(double flLeq, int nPeriod, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2,
-                       const Scale& scale) {
+void LevelChart::Leq1s(double flLeq, int nPeriod, const TLedRange& leds, const Scale& scale) {
   std::copy(flPlotBuf.begin() + 1, flPlotBuf.end(), flPlotBuf.begin());
   flPlotBuf.back() = flLeq;
   leq_.clear();
   bottomMax_ = 60.0 * nPeriod;
   if (nPeriod <= 60) {
     FillSeries(nPeriod);
-    if (nTrig1 != nChartTrig1 || nTrig2 != nChartTrig2 || nPeriod != nChartPeriod)
-      BuildThresholds(nPeriod, nTrig1, nTrig2);
+    if (leds.nTrig1 != nChartTrig1 || leds.nTrig2 != nChartTrig2 || nPeriod != nChartPeriod)
+      BuildThresholds(nPeriod, leds.nTrig1, leds.nTrig2);
   }
-  ScaleAxis(nLEDMin, nLEDMax, scale);
+  ScaleAxis(leds.nLEDMin, leds.nLEDMax, scale);
 }
 
 void LevelChart::FillSeries(int nPeriod) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LedRange.h"
 #include "core/TCfg.h"
 
 #include <QString>
@@ -33,8 +34,7 @@ class LevelChart {
   // Empties every slot and the Leq series.
   void ClearPlotBuf();
   // One new 1-second value; nPeriod is the chart period in minutes.
-  void Leq1s(double flLeq, int nPeriod, int nLEDMin, int nLEDMax, int nTrig1, int nTrig2,
-             const Scale& scale);
+  void Leq1s(double flLeq, int nPeriod, const TLedRange& leds, const Scale& scale);
   // Replaces the buffer with the monitor's stored values (comma-separated, oldest first). The
   // series is rebuilt only with the next new value.
   void UpdateLeqBuf(QStringView sCs);

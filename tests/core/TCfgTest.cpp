@@ -32,73 +32,83 @@ class TCfgTest : public ::testing::Test {
   }
 };
 
-TEST_F(TCfgTest, MissingFileGivesEveryDefaultAndWritesNothing) {
-  TCfg cfg(env);
-  EXPECT_EQ(cfg.x(), -1);
-  EXPECT_EQ(cfg.y(), -1);
-  EXPECT_EQ(cfg.cx(), 800);
-  EXPECT_EQ(cfg.cy(), 600);
-  EXPECT_EQ(cfg.WinState(), 0);
-  EXPECT_FALSE(cfg.SysTray());
-  EXPECT_FALSE(cfg.Notify());
-  EXPECT_FALSE(cfg.StartWithWin());
-  EXPECT_TRUE(cfg.Toolbar());
-  EXPECT_TRUE(cfg.ClientList());
-  EXPECT_EQ(cfg.Port(), 53941);
-  EXPECT_TRUE(cfg.RTLive());
-  EXPECT_TRUE(cfg.History());
-  EXPECT_EQ(cfg.ReportPeriod(), 15);
-  EXPECT_EQ(cfg.SortBy(), "alarm");
-  EXPECT_EQ(cfg.ReporterProg(), env.programFolder + "quietmarkrp");
-  EXPECT_FALSE(cfg.AlertByEmail());
-  EXPECT_EQ(cfg.AlertEmails(), "");
-  EXPECT_EQ(cfg.AlertFrom(), "");
-  EXPECT_EQ(cfg.SmtpHost(), "");
-  EXPECT_EQ(cfg.SmtpPort(), 25);
-  EXPECT_EQ(cfg.SmtpUser(), "");
-  EXPECT_EQ(cfg.SmtpPwd(), "");
-  EXPECT_FALSE(cfg.SmtpSSL());
-  EXPECT_EQ(cfg.AlertRate(), 10);
-  EXPECT_EQ(cfg.YAxisScale(), yasRemote);
-  EXPECT_EQ(cfg.YAxisMin(), 30);
-  EXPECT_EQ(cfg.YAxisMax(), 80);
-  EXPECT_FALSE(cfg.ClockSync());
-  EXPECT_FALSE(QFile::exists(settings));
-}
-
-TEST_F(TCfgTest, StoredValuesAreReadWithTheirKeys) {
-  Store(
-      "[app]\r\nreporter=/opt/rp\r\n[window]\r\nx=10\r\ny=20\r\ncx=300\r\ncy=200\r\nstate=2\r\n"
-      "systray=1\r\nnotify=1\r\nautostart=1\r\ntoolbar=0\r\nclientlist=0\r\n"
-      "[network]\r\nport=1000\r\nrtlive=0\r\nhistory=0\r\n[alarms]\r\nrepperiod=60\r\n"
-      "sortby=name\r\n[alerts]\r\nbyemail=1\r\nemail=a@b.c;d@e.f\r\nfrom=s@x.y\r\n"
-      "smtphost=mail\r\nsmtpport=587\r\nsmtpuser=u\r\nsmtppwd=p w\r\nsmtpssl=1\r\nrate=30\r\n"
-      "[chart]\r\nyscale=1\r\nymin=10\r\nymax=20\r\n[clock]\r\nsync=1\r\n");
-  TCfg cfg(env);
-  EXPECT_EQ(cfg.ReporterProg(), "/opt/rp");
-  EXPECT_EQ(cfg.x(), 10);
-  EXPECT_EQ(cfg.y(), 20);
-  EXPECT_EQ(cfg.cx(), 300);
-  EXPECT_EQ(cfg.cy(), 200);
-  EXPECT_EQ(cfg.WinState(), 2);
-  EXPECT_TRUE(cfg.SysTray() && cfg.Notify() && cfg.StartWithWin());
-  EXPECT_FALSE(cfg.Toolbar() || cfg.ClientList() || cfg.RTLive() || cfg.History());
-  EXPECT_EQ(cfg.Port(), 1000);
-  EXPECT_EQ(cfg.ReportPeriod(), 60);
-  EXPECT_EQ(cfg.SortBy(), "name");
-  EXPECT_TRUE(cfg.AlertByEmail());
-  EXPECT_EQ(cfg.AlertEmails(), "a@b.c;d@e.f");
-  EXPECT_EQ(cfg.AlertFrom(), "s@x.y");
-  EXPECT_EQ(cfg.SmtpHost(), "mail");
-  EXPECT_EQ(cfg.SmtpPort(), 587);
-  EXPECT_EQ(cfg.SmtpUser(), "u");
-  EXPECT_EQ(cfg.SmtpPwd(), "p w");
-  EXPECT_TRUE(cfg.SmtpSSL());
-  EXPECT_EQ(cfg.AlertRate(), 30);
-  EXPECT_EQ(cfg.YAxisScale(), yasAuto);
-  EXPECT_EQ(cfg.YAxisMin(), 10);
-  EXPECT_EQ(cfg.YAxisMax(), 20);
-  EXPECT_TRUE(cfg.ClockSync());
+// Every key: its default from a missing file (which stays unwritten), then its stored value.
+TEST_F(TCfgTest, EveryKeyGivesItsDefaultWhenMissingAndItsStoredValue) {
+  using Get = QString (*)(const TCfg&);
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* stored;
+    Get get;
+    QString def;
+    QString value;
+  };
+  auto num = [](int v) { return QString::number(v); };
+  const Case cases[] = {
+      {"app", "reporter", "/opt/rp", [](const TCfg& c) { return c.ReporterProg(); },
+       env.programFolder + "quietmarkrp", "/opt/rp"},
+      {"window", "x", "10", [](const TCfg& c) { return QString::number(c.x()); }, "-1", "10"},
+      {"window", "y", "20", [](const TCfg& c) { return QString::number(c.y()); }, "-1", "20"},
+      {"window", "cx", "300", [](const TCfg& c) { return QString::number(c.cx()); }, "800", "300"},
+      {"window", "cy", "200", [](const TCfg& c) { return QString::number(c.cy()); }, "600", "200"},
+      {"window", "state", "2", [](const TCfg& c) { return QString::number(c.WinState()); }, "0",
+       "2"},
+      {"window", "systray", "1", [](const TCfg& c) { return QString::number(c.SysTray()); }, "0",
+       "1"},
+      {"window", "notify", "1", [](const TCfg& c) { return QString::number(c.Notify()); }, "0",
+       "1"},
+      {"window", "autostart", "1", [](const TCfg& c) { return QString::number(c.StartWithWin()); },
+       "0", "1"},
+      {"window", "toolbar", "0", [](const TCfg& c) { return QString::number(c.Toolbar()); }, "1",
+       "0"},
+      {"window", "clientlist", "0", [](const TCfg& c) { return QString::number(c.ClientList()); },
+       "1", "0"},
+      {"network", "port", "1000", [](const TCfg& c) { return QString::number(c.Port()); }, "53941",
+       "1000"},
+      {"network", "rtlive", "0", [](const TCfg& c) { return QString::number(c.RTLive()); }, "1",
+       "0"},
+      {"network", "history", "0", [](const TCfg& c) { return QString::number(c.History()); }, "1",
+       "0"},
+      {"alarms", "repperiod", "60", [](const TCfg& c) { return QString::number(c.ReportPeriod()); },
+       "15", "60"},
+      {"alarms", "sortby", "name", [](const TCfg& c) { return c.SortBy(); }, "alarm", "name"},
+      {"alerts", "byemail", "1", [](const TCfg& c) { return QString::number(c.AlertByEmail()); },
+       "0", "1"},
+      {"alerts", "email", "a@b.c;d@e.f", [](const TCfg& c) { return c.AlertEmails(); }, "",
+       "a@b.c;d@e.f"},
+      {"alerts", "from", "s@x.y", [](const TCfg& c) { return c.AlertFrom(); }, "", "s@x.y"},
+      {"alerts", "smtphost", "mail", [](const TCfg& c) { return c.SmtpHost(); }, "", "mail"},
+      {"alerts", "smtpport", "587", [](const TCfg& c) { return QString::number(c.SmtpPort()); },
+       "25", "587"},
+      {"alerts", "smtpuser", "u", [](const TCfg& c) { return c.SmtpUser(); }, "", "u"},
+      {"alerts", "smtppwd", "p w", [](const TCfg& c) { return c.SmtpPwd(); }, "", "p w"},
+      {"alerts", "smtpssl", "1", [](const TCfg& c) { return QString::number(c.SmtpSSL()); }, "0",
+       "1"},
+      {"alerts", "rate", "30", [](const TCfg& c) { return QString::number(c.AlertRate()); }, "10",
+       "30"},
+      {"chart", "yscale", "1", [](const TCfg& c) { return QString::number(c.YAxisScale()); },
+       num(yasRemote), num(yasAuto)},
+      {"chart", "ymin", "10", [](const TCfg& c) { return QString::number(c.YAxisMin()); }, "30",
+       "10"},
+      {"chart", "ymax", "20", [](const TCfg& c) { return QString::number(c.YAxisMax()); }, "80",
+       "20"},
+      {"clock", "sync", "1", [](const TCfg& c) { return QString::number(c.ClockSync()); }, "0",
+       "1"},
+  };
+  {
+    const TCfg cfg(env);
+    for (const Case& c : cases) EXPECT_EQ(c.get(cfg), c.def) << c.key;
+    EXPECT_FALSE(QFile::exists(settings));
+  }
+  QByteArray text;
+  QByteArray section;
+  for (const Case& c : cases) {
+    if (section != c.section) text += "[" + (section = c.section) + "]\r\n";
+    text += QByteArray(c.key) + "=" + c.stored + "\r\n";
+  }
+  Store(text);
+  const TCfg cfg(env);
+  for (const Case& c : cases) EXPECT_EQ(c.get(cfg), c.value) << c.key;
 }
 
 TEST_F(TCfgTest, CorrectionsOnRead) {

@@ -1,6 +1,6 @@
 #include "DiscoveryFixture.h"
 #include "core/TClientList.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 #include "dialogs/ConnectByIP.h"
 #include "dialogs/TformFindByIP.h"
 #include "support/FakeDiscoveryHost.h"

@@ -300,11 +300,11 @@ TEST_F(FrameClientTest, LowWindowsHideTheReadOutAndTheLeftAxis) {
 TEST_F(FrameClientTest, LevelsReachTheLedBarOnlyOnceConnected) {
   auto* f = new TFrameClient(&panel, *cfg, ui);
   f->Init();
-  f->LedLevel(70.4, 20, 120, 65, 75);  // before Connect: not shown
+  f->LedLevel(70.4, {20, 120, 65, 75});  // before Connect: not shown
   EXPECT_EQ(f->ledbar()->nTrig1, 0);
   f->Connect(nullptr, "Quietmark-SE", "L", "Name", {}, {});
   panel.show();
-  f->LedLevel(70.4, 20, 120, 65, 75);
+  f->LedLevel(70.4, {20, 120, 65, 75});
   EXPECT_EQ(f->ledbar()->nMin, 20);
   EXPECT_EQ(f->ledbar()->nTrig2, 75);
   EXPECT_EQ(f->ledbar()->LedColour(16), qRgb(255, 255, 0));
@@ -319,7 +319,7 @@ TEST_F(FrameClientTest, OneSecondValuesFillTheChartHalf) {
   TFrameClient* f = Open("C");
   EXPECT_EQ(f->panelLeq()->lblLeq()->text(), "---.-");
   f->UpdateLeqBuf("50.5,51,bad,52");
-  f->Leq1s(63.44, 30, 110, 70, 80);
+  f->Leq1s(63.44, {30, 110, 70, 80});
   EXPECT_EQ(f->panelLeq()->lblLeq()->text(), "63.4");
   EXPECT_EQ(f->lblChartPeriod()->text(), "← 1 minute →");
   const LevelChart& plot = f->Plot();
@@ -330,7 +330,7 @@ TEST_F(FrameClientTest, OneSecondValuesFillTheChartHalf) {
   EXPECT_EQ(plot.AxisMin(), 30);
   EXPECT_EQ(plot.AxisMax(), 110);
   EXPECT_EQ(plot.Thresh2().value, 80);
-  f->Leq1s(190, 30, 110, 70, 80);
+  f->Leq1s(190, {30, 110, 70, 80});
   EXPECT_EQ(f->panelLeq()->lblLeq()->text(), "---.-");
   // Turning the history off empties the buffer.
   cfg->SetHistory(false);

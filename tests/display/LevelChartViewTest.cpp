@@ -65,7 +65,7 @@ bool RowHas(const QImage& img, int y, QRgb colour, int from, int to) {
 TEST(LevelChartView, PaintsTriggerLinesAndTheLevels) {
   LevelChart model;
   const LevelChart::Scale fixed{yasFixed, 0, 100};
-  for (int i = 0; i < 60; ++i) model.Leq1s(i < 30 ? 40 : 60, 1, 20, 120, 70, 90, fixed);
+  for (int i = 0; i < 60; ++i) model.Leq1s(i < 30 ? 40 : 60, 1, {20, 120, 70, 90}, fixed);
   LevelChartView view(model, nullptr);
   view.resize(300, 200);
   for (bool axis : {true, false}) {
@@ -89,7 +89,7 @@ TEST(LevelChartView, AGapIsLeftBlank) {
   LevelChart model;
   const LevelChart::Scale fixed{yasFixed, 0, 100};
   model.UpdateLeqBuf(u"50,50,50,50,50,50,50,50,50,50,x,x,x,x,x,x,x,x,x,x");
-  model.Leq1s(50, 1, 20, 120, 0, 0, fixed);
+  model.Leq1s(50, 1, {20, 120, 0, 0}, fixed);
   LevelChartView view(model, nullptr);
   view.SetLeftAxisVisible(false);
   view.resize(123, 103);  // a plot of 121 x 101: two pixels per point, one per dB
@@ -107,7 +107,7 @@ TEST(LevelChartView, AbsurdValuesFromAMonitorStillPaint) {
   LevelChart model;
   const LevelChart::Scale automatic{yasAuto, 30, 80};
   model.UpdateLeqBuf(u"1e300,-1e300,1e-300,50");
-  model.Leq1s(60, 1, 20, 120, -2000000000, 2000000000, automatic);
+  model.Leq1s(60, 1, {20, 120, -2000000000, 2000000000}, automatic);
   ASSERT_GT(model.AxisMax(), 1e299);
   LevelChartView view(model, nullptr);
   view.resize(300, 200);

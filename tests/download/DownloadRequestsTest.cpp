@@ -1,6 +1,6 @@
-#include "../core/SupervisorFixture.h"
 #include "core/Clock.h"
 #include "download/TDownloader.h"
+#include "support/SupervisorFixture.h"
 
 namespace {
 

@@ -1,14 +1,12 @@
-#include "../core/FakeUi.h"
 #include "core/Clock.h"
-#include "core/TSupervisor.h"
 #include "download/DataFiles.h"
 #include "download/TDownloader.h"
+#include "supervisor/TSupervisor.h"
+#include "support/FakeUi.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
-#include <ctime>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +20,8 @@ QByteArray FileBytes(const QString& path) {
   return f.readAll();
 }
 
-// Drives the storing of replies directly on a record, with today fixed at 2024-03-07 15:00.
+// Drives the storing of replies through the dispatcher on a record, with today fixed at
+// 2024-03-07 15:00.
 class DownloaderTest : public ::testing::Test {
  protected:
   DownloaderTest() : sup(&ui, TSupervisor::Options{{"test"}, qmtest::TempEnv(dir), false}) {
@@ -34,15 +33,8 @@ class DownloaderTest : public ::testing::Test {
   }
   ~DownloaderTest() override { qmclock::SetSource({}); }
 
-  bool Rx(const QString& line) {
-    // The dispatcher's answer: handled, or the error reply.
-    const QStringList f = line.split('&');
-    TDownloader& d = sup.Downloader();
-    if (f[0] == "per") return d.PerRx(client, f);
-    if (f[0] == "alm") return d.AlmRx(client, f);
-    if (f[0] == "cal") return d.CalRx(client, f);
-    return d.PrfRx(client, f);
-  }
+  // The dispatcher's answer: handled, or the error reply.
+  bool Rx(const QString& line) { return sup.ProcessCmd(client, line); }
   QString Month(const QString& month = "2024-03") { return client.Folder() + "/" + month + "/"; }
   void Write(const QString& relative, const QStringList& lines) {
     const QString path = client.Folder() + "/" + relative;
@@ -190,78 +182,6 @@ TEST_F(DownloaderTest, RepliesThatCannotBeStoredGetTheErrorReply) {
                            "prf&2024&3&7&00:00:00&1", "alm&2024&3&7&.end"})
     EXPECT_FALSE(Rx(line)) << line;
   EXPECT_FALSE(QDir(dataPath + "2024-03").exists());
-}
-
-TEST_F(DownloaderTest, StartTimeSearches) {
-  TDownloader& d = sup.Downloader();
-  const QDate today(2024, 3, 7);
-  EXPECT_EQ(d.LastDateTime(client, "alm"), QDateTime(QDate(2016, 9, 9), QTime(0, 0)));
-  EXPECT_EQ(d.LastPerDateTime(client, 5), QDateTime(QDate(2016, 9, 9), QTime(0, 0)));
-
-  Write("2024-03/alm-07.csv", {".hdr", "14:03:27,3,70.0", "xx"});
-  EXPECT_EQ(d.LastDateTime(client, "alm"), QDateTime(today, QTime(14, 3, 28)));
-  // Header only: yesterday's file counts.
-  Write("2024-03/alm-07.csv", {".hdr"});
-  Write("2024-03/alm-06.csv", {".hdr", "23:00:00,1,60.0"});
-  EXPECT_EQ(d.LastDateTime(client, "alm"), QDateTime(today.addDays(-1), QTime(23, 0, 1)));
-  // Two lines but nothing filled: today at midnight.
-  Write("2024-03/cal-07.csv", {".hdr", "10:00:00,-"});
-  EXPECT_EQ(d.LastDateTime(client, "cal"), QDateTime(today, QTime(0, 0)));
-  // "-" after a blank is still an empty slot.
-  Write("2024-03/cal-07.csv", {".hdr", "09:00:00,94.0", "10:00:00, -"});
-  EXPECT_EQ(d.LastDateTime(client, "cal"), QDateTime(today, QTime(9, 0, 1)));
-  // A corrupt time: logged, today at midnight.
-  Write("2024-03/prf-07.csv", {".", "1x:00:00,55.0"});
-  EXPECT_EQ(d.LastDateTime(client, "prf"), QDateTime(today, QTime(0, 0)));
-  EXPECT_TRUE(LogHas("Integer conversion failed"));
-
-  QStringList per;
-  qmfiles::InitPerFile(per, 15);
-  Write("2024-03/per-07-0015.csv", per);  // unfilled: search goes back a day
-  per[57] = "14:00:00,50.0";
-  per[58] = "1x:15:00,50.0";  // corrupt and newer: skipped
-  Write("2024-02/per-29-0015.csv", per);
-  EXPECT_EQ(d.LastPerDateTime(client, 15), QDateTime(QDate(2024, 2, 29), QTime(14, 0)));
-  // A file the program rewrote is read again.
-  per[59] = "14:30:00,50.0";
-  Write("2024-03/per-07-0015.csv", per);
-  EXPECT_EQ(d.LastPerDateTime(client, 15), QDateTime(today, QTime(14, 30)));
-}
-
-// Start times are wall-clock times of the row's day, also on days that change the clocks.
-TEST_F(DownloaderTest, StartTimesKeepTheWallClockOnDaylightSavingDays) {
-  const QByteArray oldTz = qgetenv("TZ");
-  qputenv("TZ", "Europe/London");
-  tzset();
-  struct Case {
-    QDate day;
-    QString row;
-    QTime alm;  // one second later, or the next day's midnight
-  } cases[] = {
-      {QDate(2024, 3, 31), "14:03:27,3,70.0", QTime(14, 3, 28)},   // clocks go forward
-      {QDate(2024, 10, 27), "14:03:27,3,70.0", QTime(14, 3, 28)},  // clocks go back
-      {QDate(2024, 10, 27), "23:59:59,3,70.0", QTime(0, 0)},
-  };
-  for (const Case& c : cases) {
-    qmclock::SetSource([&] { return QDateTime(c.day, QTime(23, 59, 59)); });
-    const QString month = c.day.toString("yyyy-MM");
-    Write(month + "/alm-" + c.day.toString("dd") + ".csv", {".h", c.row});
-    QStringList per;
-    qmfiles::InitPerFile(per, 60);
-    per[15] = "14:00:00,50.0";
-    Write(month + "/per-" + c.day.toString("dd") + "-0060.csv", per);
-    const QDate almDay = c.alm == QTime(0, 0) ? c.day.addDays(1) : c.day;
-    auto text = [](const QDateTime& t) { return t.toString("yyyy-MM-dd HH:mm:ss").toStdString(); };
-    EXPECT_EQ(text(sup.Downloader().LastDateTime(client, "alm")), text(QDateTime(almDay, c.alm)))
-        << c.row.toStdString();
-    EXPECT_EQ(text(sup.Downloader().LastPerDateTime(client, 60)),
-              text(QDateTime(c.day, QTime(14, 0))));
-  }
-  if (oldTz.isNull())
-    qunsetenv("TZ");
-  else
-    qputenv("TZ", oldTz);
-  tzset();
 }
 
 }  // namespace

@@ -1,22 +1,22 @@
-#include "../core/SupervisorFixture.h"
 #include "AlertFakes.h"
 #include "core/Clock.h"
 #include "live/Alarms.h"
 #include "live/TQmAlert.h"
+#include "support/FakeLink.h"
 
 #include <QRegularExpression>
+
+#include <gtest/gtest.h>
 
 namespace {
 
 using qmtest::WaitFor;
-using Lines = QList<QByteArray>;
 
-class AlarmsTest : public SupervisorFixture {
+class AlarmsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SupervisorFixture::SetUp();
     qmclock::SetSource([this] { return now; });
-    alarms = std::make_unique<TAlarms>(*sup, nullptr);
+    alarms = std::make_unique<TAlarms>(fake, nullptr);
     client.sID = "SE1";
     client.sName = "Yard";
     client.frame = &window;
@@ -24,10 +24,10 @@ class AlarmsTest : public SupervisorFixture {
   void TearDown() override {
     alarms.reset();
     qmclock::SetSource({});
-    SupervisorFixture::TearDown();
   }
 
   QDateTime now{QDate(2024, 3, 5), QTime(12, 0)};
+  FakeLink fake;
   std::unique_ptr<TAlarms> alarms;
   TDTClient client;
   FakeWindow window;
@@ -49,7 +49,7 @@ TEST_F(AlarmsTest, ListEntriesAreAgesCountedStrictlyInsideThePeriod) {
       {60, ";1e400;1e15;-1e15;nan", 5, 0},
   };
   for (const auto& c : cases) {
-    sup->Cfg().SetReportPeriod(c.period);
+    fake.Cfg().SetReportPeriod(c.period);
     client.adtAlarms.assign(5, now);  // replaced whole
     SetAlarms(client, c.list);
     EXPECT_EQ(client.adtAlarms.size(), c.entries) << c.list.toStdString();
@@ -59,33 +59,8 @@ TEST_F(AlarmsTest, ListEntriesAreAgesCountedStrictlyInsideThePeriod) {
   EXPECT_TRUE(window.calls.isEmpty());
 }
 
-TEST_F(AlarmsTest, LinesFromTheMonitorReachTheRecordAndTheTimerShowsTheCount) {
-  sup->Cfg().SetReportPeriod(60);
-  Lines after;
-  auto c = Identify("cpse&SE7&Gate&wifi", &after, 3);
-  ASSERT_TRUE(WaitFor([&] { return Record("SE7") && Record("SE7")->frame; }));
-  auto* win = static_cast<FakeWindow*>(Record("SE7")->frame);
-
-  c->Send("alarms&30;abc;4000\r\n");
-  ASSERT_TRUE(WaitFor([&] { return Record("SE7")->adtAlarms.size() == 3; }));
-  // The supervisor's one-second timer re-counts every monitor.
-  EXPECT_TRUE(WaitFor([&] { return win->calls.contains("alarms 1"); }, 3000));
-
-  c->Send("alarm\r\n");
-  ASSERT_TRUE(WaitFor([&] { return Record("SE7")->adtAlarms.size() == 4; }));
-  EXPECT_EQ(win->calls.mid(win->calls.lastIndexOf("alarms 2")),
-            QStringList({"alarms 2", "newalarm"}));
-
-  win->calls.clear();
-  c->Send("alarms&\r\n");
-  ASSERT_TRUE(WaitFor([&] { return Record("SE7")->adtAlarms.empty(); }));
-  EXPECT_TRUE(WaitFor([&] { return win->calls.contains("alarms 0"); }, 3000));
-  // Handled lines get no error reply.
-  EXPECT_FALSE(c->ReadFor(200).contains("error"));
-}
-
 TEST_F(AlarmsTest, AlarmsAddUpAndAgeOutWhenThePeriodShrinks) {
-  sup->Cfg().SetReportPeriod(60);
+  fake.Cfg().SetReportPeriod(60);
   EXPECT_TRUE(alarms->AlarmRx(client));
   EXPECT_TRUE(alarms->AlarmRx(client));
   ASSERT_EQ(client.adtAlarms.size(), 2u);
@@ -97,8 +72,9 @@ TEST_F(AlarmsTest, AlarmsAddUpAndAgeOutWhenThePeriodShrinks) {
 
   now = now.addSecs(5 * 60);
   alarms->timerAlarmsTimer();  // this record is not in the list: nothing changes
+  EXPECT_EQ(window.calls.size(), 4);
   EXPECT_EQ(AlarmCount(client), 2);
-  sup->Cfg().SetReportPeriod(1);
+  fake.Cfg().SetReportPeriod(1);
   EXPECT_EQ(AlarmCount(client), 0);
   EXPECT_TRUE(AlarmCountChanged(client));
 
@@ -118,32 +94,33 @@ TEST_F(AlarmsTest, BalloonOnlyWhileMinimisedWithTrayAndNotifications) {
       {true, true, false, false},
   };
   for (const auto& c : cases) {
-    ui.balloons.clear();
-    sup->Runstat().bMinimised = c.minimised;
-    sup->Cfg().SetSysTray(c.tray);
-    sup->Cfg().SetNotify(c.notify);
+    fake.ui.balloons.clear();
+    fake.Runstat().bMinimised = c.minimised;
+    fake.Cfg().SetSysTray(c.tray);
+    fake.Cfg().SetNotify(c.notify);
     alarms->AlarmRx(client);
-    EXPECT_EQ(ui.balloons, c.balloon ? QStringList{"Quietmark Alarm|Sound level too high - Yard"}
-                                     : QStringList{})
+    EXPECT_EQ(fake.ui.balloons, c.balloon
+                                    ? QStringList{"Quietmark Alarm|Sound level too high - Yard"}
+                                    : QStringList{})
         << c.minimised << c.tray << c.notify;
   }
 }
 
 TEST_F(AlarmsTest, AlarmIsOfferedToTheEmailAlertsOnlyWhenSwitchedOnWithAddresses) {
   auto sender = std::make_shared<FakeSender>();
-  TQmAlert alert(sup->Cfg(), sender, std::make_unique<FakeAlertTimer>());
-  alarms = std::make_unique<TAlarms>(*sup, &alert);
+  TQmAlert alert(fake.Cfg(), sender, std::make_unique<FakeAlertTimer>());
+  alarms = std::make_unique<TAlarms>(fake, &alert);
 
-  sup->Cfg().SetAlertByEmail(false);
-  sup->Cfg().SetAlertEmails("ops@example.org");
+  fake.Cfg().SetAlertByEmail(false);
+  fake.Cfg().SetAlertEmails("ops@example.org");
   alarms->AlarmRx(client);
-  sup->Cfg().SetAlertByEmail(true);
-  sup->Cfg().SetAlertEmails("");
+  fake.Cfg().SetAlertByEmail(true);
+  fake.Cfg().SetAlertEmails("");
   alarms->AlarmRx(client);
   EXPECT_FALSE(alert.Sending());
   EXPECT_FALSE(alert.Timer().IsActive());
 
-  sup->Cfg().SetAlertEmails("ops@example.org");
+  fake.Cfg().SetAlertEmails("ops@example.org");
   alarms->AlarmRx(client);
   ASSERT_TRUE(WaitFor([&] { return !alert.Sending(); }));
   ASSERT_EQ(sender->Mails().size(), 1u);
@@ -151,23 +128,25 @@ TEST_F(AlarmsTest, AlarmIsOfferedToTheEmailAlertsOnlyWhenSwitchedOnWithAddresses
             QStringList{"2024-03-05 12:00:00 Sound level too high - Yard / SE1"});
 }
 
-TEST_F(AlarmsTest, TimerTickRunsTheCaptionHook) {
-  QStringList order;
-  alarms->onTick = [&] { order << LogWindowCaption(); };
-  window.calls.clear();
+TEST_F(AlarmsTest, TimerRecountsEveryListedMonitorAndTheCaptionShowsTheMemory) {
+  fake.Cfg().SetReportPeriod(60);
+  TDTClient* listed = nullptr;
+  {
+    TClientListHold hold(fake.clients);
+    listed = fake.clients.AddClient();
+  }
+  ASSERT_TRUE(listed);
+  FakeWindow listedWindow;
+  listed->frame = &listedWindow;
+  SetAlarms(*listed, "30;4000");
   alarms->timerAlarmsTimer();
-  ASSERT_EQ(order.size(), 1);
-  EXPECT_TRUE(
-      QRegularExpression("^Quietmark Supervisor - [1-9][0-9]*k$").match(order[0]).hasMatch())
-      << order[0].toStdString();
-  EXPECT_GT(ProcessMemory(), 0);
-}
+  EXPECT_EQ(listedWindow.calls, QStringList{"alarms 1"});
+  listed->frame = nullptr;
 
-TEST_F(AlarmsTest, DestroyedTrackerLeavesTheSupervisorHandlingLines) {
-  alarms.reset();
-  EXPECT_TRUE(sup->onAlarm(client, {"alarm"}));
-  EXPECT_TRUE(client.adtAlarms.empty());
-  EXPECT_FALSE(sup->onAlarmsTimer);
+  const QString caption = LogWindowCaption();
+  EXPECT_TRUE(QRegularExpression("^Quietmark Supervisor - [1-9][0-9]*k$").match(caption).hasMatch())
+      << caption.toStdString();
+  EXPECT_GT(ProcessMemory(), 0);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ const LevelChart::Scale kFixed{yasFixed, 30, 80};
 // One new value with the usual LED range and triggers.
 void Add(LevelChart& c, double v, int period = 15, const LevelChart::Scale& s = kRemote,
          int t1 = 65, int t2 = 75) {
-  c.Leq1s(v, period, 20, 120, t1, t2, s);
+  c.Leq1s(v, period, {20, 120, t1, t2}, s);
 }
 
 int RealPoints(const LevelChart& c) {
@@ -118,12 +118,12 @@ TEST(LevelChart, AxisIsTouchedOnlyWhenItsRangeChanges) {
   Add(c, 50);
   Add(c, 51);
   EXPECT_EQ(c.AxisChanges(), 1);
-  c.Leq1s(52, 15, 30, 110, 65, 75, kRemote);
+  c.Leq1s(52, 15, {30, 110, 65, 75}, kRemote);
   EXPECT_EQ(c.AxisChanges(), 2);
   EXPECT_EQ(c.AxisMin(), 30);
   // A monitor reporting an empty or reversed range leaves the axis drawable.
-  c.Leq1s(52, 15, 90, 90, 65, 75, kRemote);
-  c.Leq1s(52, 15, 100, 40, 65, 75, kRemote);
+  c.Leq1s(52, 15, {90, 90, 65, 75}, kRemote);
+  c.Leq1s(52, 15, {100, 40, 65, 75}, kRemote);
   EXPECT_EQ(c.AxisMin(), 30);
   EXPECT_EQ(c.AxisMax(), 110);
 }

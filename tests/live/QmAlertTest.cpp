@@ -1,6 +1,6 @@
-#include "../core/SupervisorFixture.h"
 #include "AlertFakes.h"
 #include "live/TQmAlert.h"
+#include "support/SupervisorFixture.h"
 
 #include <QElapsedTimer>
 #include <QThread>

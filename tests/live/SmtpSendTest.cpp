@@ -1,9 +1,9 @@
 // Alert e-mails through libcurl against a real mail server (aiosmtpd) started by the test.
-#include "../core/SupervisorFixture.h"
 #include "core/Clock.h"
 #include "live/SmtpSender.h"
 #include "live/TQmAlert.h"
 #include "support/SmtpServer.h"
+#include "support/SupervisorFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 // The monitor's answers to the remote settings dialog, passed on to it through the main window.
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 
 bool TSupervisor::GetSettingsReply(TDTClient& client, const QStringList& fields) {
   if (fields.size() >= 2) ui_->RemoteSettingsReply(client.ctx, client.sType, client.sID, fields);

@@ -1,6 +1,6 @@
-#include "SupervisorFixture.h"
 #include "core/Clock.h"
 #include "core/Text.h"
+#include "support/SupervisorFixture.h"
 
 #include <QElapsedTimer>
 

@@ -1,4 +1,4 @@
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 
 #include "core/Globals.h"
 #include "download/TDownloader.h"
@@ -6,10 +6,6 @@
 #include "live/TQmAlert.h"
 #include "platform/AppPaths.h"
 #include "platform/LocalAddress.h"
-
-namespace {
-bool HandledAnyway(TDTClient&, const QStringList&) { return true; }
-}  // namespace
 
 TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
     : QObject(parent), ui_(ui ? ui : &nullUi_), watchIp_(options.watchIp) {
@@ -26,12 +22,9 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
   alert_ = std::make_unique<TQmAlert>(*cfg_);
   log_ = std::make_unique<TEventLog>(runstat_.get());
 
-  onAlarms = onAlarm = HandledAnyway;
-  onGetSettings = [this](TDTClient& c, const QStringList& f) { return GetSettingsReply(c, f); };
-  onSetSettings = [this](TDTClient& c, const QStringList& f) { return SetSettingsReply(c, f); };
-  onPer = onAlm = onCal = onPrf = HandledAnyway;
   downloader_ = std::make_unique<TDownloader>(*this);
   alarms_ = std::make_unique<TAlarms>(*this, alert_.get());
+  BuildCommandTable();
 
   // For the load benchmarks: how late the 100 ms pump ran, overall and after the value's
   // seconds of settling (connections and first downloads).
@@ -44,12 +37,8 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
   timerDownloads.setInterval(300000);
   connect(&timerUpdate, &QTimer::timeout, this, &TSupervisor::UpdateClients);
   connect(&timerPing, &QTimer::timeout, this, &TSupervisor::timerPingTimer);
-  connect(&timerAlarms, &QTimer::timeout, this, [this] {
-    if (onAlarmsTimer) onAlarmsTimer();
-  });
-  connect(&timerDownloads, &QTimer::timeout, this, [this] {
-    if (onDownloadsTimer) onDownloadsTimer();
-  });
+  connect(&timerAlarms, &QTimer::timeout, this, [this] { alarms_->timerAlarmsTimer(); });
+  connect(&timerDownloads, &QTimer::timeout, this, [this] { downloader_->DownloadAll(); });
 }
 
 TSupervisor::~TSupervisor() {

@@ -1,6 +1,6 @@
 // Keep-alive pings and the clock line.
 #include "core/Clock.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
 
 void TSupervisor::timerPingTimer() {
   LogDebug(QStringLiteral("TFormMain.timerPingTimer()"));

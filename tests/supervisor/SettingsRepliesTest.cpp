@@ -1,4 +1,4 @@
-#include "SupervisorFixture.h"
+#include "support/SupervisorFixture.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FakeUi.h"
 #include "core/IniFile.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
+#include "support/FakeUi.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "../core/SupervisorFixture.h"
+#include "support/SupervisorFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The live LED stream and the 1-second history stream.
-#include "core/TSupervisor.h"
 #include "core/Text.h"
+#include "supervisor/TSupervisor.h"
 
 namespace {
 
@@ -16,10 +16,11 @@ void ParseLevels(TDTClient& client, const QStringList& fields, QLatin1String lev
       if (const auto v = qmtext::ToDouble(value)) level = *v > 200 ? *v - 200 : *v;
       continue;
     }
-    int* target = key == QLatin1String("ledmin")   ? &client.nLEDMin
-                  : key == QLatin1String("ledmax") ? &client.nLEDMax
-                  : key == QLatin1String("trig1")  ? &client.nTrig1
-                  : key == QLatin1String("trig2")  ? &client.nTrig2
+    TLedRange& leds = client.leds;
+    int* target = key == QLatin1String("ledmin")   ? &leds.nLEDMin
+                  : key == QLatin1String("ledmax") ? &leds.nLEDMax
+                  : key == QLatin1String("trig1")  ? &leds.nTrig1
+                  : key == QLatin1String("trig2")  ? &leds.nTrig2
                                                    : nullptr;
     if (!target) continue;
     if (const auto v = qmtext::ToInt(value)) *target = *v;
@@ -75,12 +76,12 @@ void TSupervisor::ChangeHistoryRates() {
 }
 
 void TSupervisor::ShowLiveStateAndApply() {
-  if (showLiveState) showLiveState();
+  ui_->ShowLiveSwitch();
   ChangeClientRates();
 }
 
 void TSupervisor::ShowHistoryStateAndApply() {
-  if (showHistoryState) showHistoryState();
+  ui_->ShowHistorySwitch();
   ChangeHistoryRates();
 }
 

@@ -15,11 +15,21 @@ class FakeWindow : public IMonitorWindow {
   void SetTitle(const QString& t) override { calls << "title " + t; }
   void SignalStrength(int n) override { calls << "signal " + QString::number(n); }
   void Status(const QString& t) override { calls << "status " + t; }
-  void LedLevel(double l, int mn, int mx, int t1, int t2) override {
-    calls << QString("led %1 %2 %3 %4 %5").arg(l).arg(mn).arg(mx).arg(t1).arg(t2);
+  void LedLevel(double l, const TLedRange& r) override {
+    calls << QString("led %1 %2 %3 %4 %5")
+                 .arg(l)
+                 .arg(r.nLEDMin)
+                 .arg(r.nLEDMax)
+                 .arg(r.nTrig1)
+                 .arg(r.nTrig2);
   }
-  void Leq1s(double l, int mn, int mx, int t1, int t2) override {
-    calls << QString("leq %1 %2 %3 %4 %5").arg(l).arg(mn).arg(mx).arg(t1).arg(t2);
+  void Leq1s(double l, const TLedRange& r) override {
+    calls << QString("leq %1 %2 %3 %4 %5")
+                 .arg(l)
+                 .arg(r.nLEDMin)
+                 .arg(r.nLEDMax)
+                 .arg(r.nTrig1)
+                 .arg(r.nTrig2);
   }
   void UpdateLeqBuf(const QString& s) override { calls << "leqbuf " + s; }
   void SetAlarmCount(int n) override { calls << "alarms " + QString::number(n); }

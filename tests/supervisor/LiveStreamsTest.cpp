@@ -1,5 +1,5 @@
-#include "../core/FakeUi.h"
-#include "core/TSupervisor.h"
+#include "supervisor/TSupervisor.h"
+#include "support/FakeUi.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -44,10 +44,10 @@ TEST_F(LiveStreamsTest, LiveLineParsing) {
     sup.ProcessCmd(fresh, c.line);
     EXPECT_DOUBLE_EQ(fresh.flLedLev, c.led) << c.line;
     EXPECT_DOUBLE_EQ(fresh.flLeq1s, c.leq) << c.line;
-    EXPECT_EQ(fresh.nLEDMin, c.min) << c.line;
-    EXPECT_EQ(fresh.nLEDMax, c.max) << c.line;
-    EXPECT_EQ(fresh.nTrig1, c.t1) << c.line;
-    EXPECT_EQ(fresh.nTrig2, c.t2) << c.line;
+    EXPECT_EQ(fresh.leds.nLEDMin, c.min) << c.line;
+    EXPECT_EQ(fresh.leds.nLEDMax, c.max) << c.line;
+    EXPECT_EQ(fresh.leds.nTrig1, c.t1) << c.line;
+    EXPECT_EQ(fresh.leds.nTrig2, c.t2) << c.line;
   }
 }
 

@@ -1,18 +1,19 @@
 #pragma once
 
 #include "core/EventLog.h"
+#include "core/IMonitorLink.h"
 #include "core/ISupervisorUi.h"
 #include "core/TCfg.h"
 #include "core/TClientList.h"
 #include "core/TRunstat.h"
 #include "core/TThreadServer.h"
+#include "supervisor/CommandTable.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 class TAlarms;
@@ -25,11 +26,11 @@ class IpWatcher;
 
 // The core of the program: settings, run-time status, log, monitor records, server, the main
 // timers, and the handling of connections and received lines. Lives on the interface thread.
-class TSupervisor : public QObject, public IServerHost {
+class TSupervisor : public QObject, public IServerHost, public IMonitorLink {
   Q_OBJECT
  public:
   // A handler of a received line: the record and the fields; true when the line was handled.
-  using Handler = std::function<bool(TDTClient&, const QStringList&)>;
+  using Handler = TCommandTable::Handler;
 
   struct Options {
     QStringList args;  // whole command line, program path first
@@ -41,15 +42,15 @@ class TSupervisor : public QObject, public IServerHost {
   TSupervisor(ISupervisorUi* ui, Options options, QObject* parent = nullptr);
   ~TSupervisor() override;
 
-  TCfg& Cfg() { return *cfg_; }
-  TRunstat& Runstat() { return *runstat_; }
+  TCfg& Cfg() override { return *cfg_; }
+  TRunstat& Runstat() override { return *runstat_; }
   TEventLog& Log() { return *log_; }
-  TClientList& Clients() { return *clients_; }
+  TClientList& Clients() override { return *clients_; }
   TThreadServer* Server() { return server_.get(); }
   TDownloader& Downloader() { return *downloader_; }
   TQmAlert& Alert() { return *alert_; }
   TAlarms& Alarms() { return *alarms_; }
-  ISupervisorUi& Ui() { return *ui_; }
+  ISupervisorUi& Ui() override { return *ui_; }
   void SetUi(ISupervisorUi* ui) { ui_ = ui ? ui : &nullUi_; }
 
   // The start-up log lines, the monitor list, the server and the timers.
@@ -60,7 +61,7 @@ class TSupervisor : public QObject, public IServerHost {
 
   void StartServer();
   void StopServer();
-  bool Send(const TCtx& ctx, const QString& line);
+  bool Send(const TCtx& ctx, const QString& line) override;
   int CnxCount() const { return server_ ? server_->CnxCount() : 0; }
 
   // Server hand-overs.
@@ -70,7 +71,11 @@ class TSupervisor : public QObject, public IServerHost {
   void Log(const QString& text) override { LogMsg(text); }
   void Debug(const QString& text) override { LogDebug(text); }
 
-  void ProcessCmd(TDTClient& client, const QString& line);
+  // True when the line was handled; otherwise the monitor gets the error reply.
+  bool ProcessCmd(TDTClient& client, const QString& line);
+  // Registers the handler of a command of the table (e.g. "getsettings" and "setsettings" for
+  // the remote-settings dialog); false when the table has no such command.
+  bool RegisterHandler(const QString& cmd, Handler handler);
   bool ConnectNs(TDTClient& client, const QString& sType, const QString& sID, const QString& sName,
                  const QString& sDeviceUID, const QString& sModules);
   bool ProcessPong(TDTClient& client, const QStringList& fields);
@@ -95,19 +100,6 @@ class TSupervisor : public QObject, public IServerHost {
   // Pause and resume of both streams while the main window is minimised.
   void PauseStreams(TRunstat::TWindowState state);
   void ResumeStreams();
-  // Shows the stream switches (main window) and applies them to every monitor.
-  std::function<void()> showLiveState;
-  std::function<void()> showHistoryState;
-
-  // Handlers other parts install; each reports the line handled until then.
-  Handler onAlarms, onAlarm, onGetSettings, onSetSettings, onPer, onAlm, onCal, onPrf;
-  // Called for an accepted monitor after the stream requests: starts its downloads.
-  std::function<void(TDTClient&)> onConnected;
-  // Called before a record and its window go.
-  std::function<void(TDTClient&)> onDeleting;
-  // Work of the alarm and download timers.
-  std::function<void()> onAlarmsTimer;
-  std::function<void()> onDownloadsTimer;
 
   QTimer timerUpdate;
   QTimer timerPing;
@@ -115,6 +107,7 @@ class TSupervisor : public QObject, public IServerHost {
   QTimer timerDownloads;
 
  private:
+  void BuildCommandTable();
   void ShowLiveStateAndApply();
   void ShowHistoryStateAndApply();
 
@@ -129,6 +122,7 @@ class TSupervisor : public QObject, public IServerHost {
   std::unique_ptr<TQmAlert> alert_;
   std::unique_ptr<TDownloader> downloader_;
   std::unique_ptr<TAlarms> alarms_;
+  TCommandTable commands_;
   bool watchIp_;
   bool pumpStats_ = false;
   QElapsedTimer pumpClock_;

@@ -1,11 +1,14 @@
 // Connections, the command table and the handshake.
 #include "core/IMonitorWindow.h"
-#include "core/TSupervisor.h"
+#include "core/MonitorFolder.h"
+#include "core/SaveLines.h"
 #include "core/Text.h"
+#include "download/TDownloader.h"
+#include "live/Alarms.h"
+#include "supervisor/TSupervisor.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 void TSupervisor::NewConnection(const TCtx& ctx) {
   if (ctx && clients_) {
@@ -30,7 +33,6 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
     TClientListHold hold(*clients_);
     if (TDTClient* client = clients_->GetClientFromCtx(ctx)) {
       LogMsg(client->sID + QStringLiteral(": disconnected"));
-      if (onDeleting) onDeleting(*client);
       client->Disconnect();
       if (client->frame) {
         IMonitorWindow* frame = client->frame;
@@ -54,70 +56,57 @@ void TSupervisor::ServerRx(const TCtx& ctx, const QString& line) {
   if (client) ProcessCmd(*client, line);
 }
 
-void TSupervisor::ProcessCmd(TDTClient& client, const QString& line) {
+void TSupervisor::BuildCommandTable() {
+  using namespace std::placeholders;
+  const qsizetype any = TCommandTable::kNoLimit;
+  auto identify = [this](QString type, bool name, bool uid) {
+    return [this, type, name, uid](TDTClient& client, const QStringList& f) {
+      // cpdt&ID, cpng&ID&name&UID&modules, cpse&ID&name[&UID]&modules
+      const qsizetype n = f.size();
+      return ConnectNs(client, type, f.value(1), name ? f.value(2) : QString(),
+                       uid && n == 5 ? f.value(3) : QString(), n >= 4 ? f.value(n - 1) : QString());
+    };
+  };
+  TDownloader* d = downloader_.get();
+  TAlarms* a = alarms_.get();
+  commands_.Add(QStringLiteral("cpdt"), 2, 2,
+                identify(QStringLiteral("Calmpoint-DT"), false, false));
+  commands_.Add(QStringLiteral("cpng"), 5, 5, identify(QStringLiteral("Quietmark-NG"), true, true));
+  commands_.Add(QStringLiteral("cpse"), 4, 5, identify(QStringLiteral("Quietmark-SE"), true, true));
+  commands_.Add(QStringLiteral("pong"), 1, 2, std::bind(&TSupervisor::ProcessPong, this, _1, _2));
+  commands_.Add(QStringLiteral("alarms"), 2, 2, std::bind(&TAlarms::AlarmsRx, a, _1, _2));
+  commands_.Add(QStringLiteral("live"), 2, any, std::bind(&TSupervisor::LiveRx, this, _1, _2));
+  commands_.Add(QStringLiteral("live1s"), 2, any, std::bind(&TSupervisor::Live1sRx, this, _1, _2));
+  commands_.Add(QStringLiteral("leqbuf"), 2, 2, std::bind(&TSupervisor::LeqBufRx, this, _1, _2));
+  commands_.Add(QStringLiteral("alarm"), 1, 1,
+                [a](TDTClient& c, const QStringList&) { return a->AlarmRx(c); });
+  // Passed on to the remote-settings dialog through the main window.
+  commands_.Add(QStringLiteral("getsettings"), 2, any,
+                std::bind(&TSupervisor::GetSettingsReply, this, _1, _2));
+  commands_.Add(QStringLiteral("setsettings"), 2, 2,
+                std::bind(&TSupervisor::SetSettingsReply, this, _1, _2));
+  commands_.Add(QStringLiteral("per"), 6, 6, std::bind(&TDownloader::PerRx, d, _1, _2));
+  commands_.Add(QStringLiteral("alm"), 2, any, std::bind(&TDownloader::AlmRx, d, _1, _2));
+  commands_.Add(QStringLiteral("cal"), 2, any, std::bind(&TDownloader::CalRx, d, _1, _2));
+  commands_.Add(QStringLiteral("prf"), 6, 6, std::bind(&TDownloader::PrfRx, d, _1, _2));
+  commands_.Add(QStringLiteral("rebooting"), 1, 1);
+}
+
+bool TSupervisor::RegisterHandler(const QString& cmd, Handler handler) {
+  return commands_.SetHandler(cmd, std::move(handler));
+}
+
+bool TSupervisor::ProcessCmd(TDTClient& client, const QString& line) {
   LogDebug(QStringLiteral("TFormMain.ProcessCmd(): ") + client.sID + QStringLiteral(" : ") + line);
-  const TCtx ctx = client.ctx;
+  const TCtx ctx = client.ctx;  // a handler may free the record
   const QStringList f = qmtext::SplitStrict(line, QLatin1Char('&'));
-  const QString& cmd = f.first();
-  const qsizetype n = f.size();
-  const QString none;
-  auto field = [&](qsizetype i) -> const QString& { return i < n ? f[i] : none; };
-
-  // The table is tested in order; at most one entry can match a line.
-  bool handled = false;
-  if (cmd == QLatin1String("cpdt") && n == 2) {
-    handled = ConnectNs(client, QStringLiteral("Calmpoint-DT"), field(1), QString(), QString(),
-                        QString());
-  } else if (cmd == QLatin1String("cpng") && n == 5) {
-    handled =
-        ConnectNs(client, QStringLiteral("Quietmark-NG"), field(1), field(2), field(3), field(4));
-  } else if (cmd == QLatin1String("cpse") && n == 4) {
-    handled =
-        ConnectNs(client, QStringLiteral("Quietmark-SE"), field(1), field(2), QString(), field(3));
-  } else if (cmd == QLatin1String("cpse") && n == 5) {
-    handled =
-        ConnectNs(client, QStringLiteral("Quietmark-SE"), field(1), field(2), field(3), field(4));
-  } else if (cmd == QLatin1String("pong") && (n == 1 || n == 2)) {
-    handled = ProcessPong(client, f);
-  } else if (cmd == QLatin1String("alarms") && n == 2) {
-    handled = onAlarms(client, f);
-  } else if (cmd == QLatin1String("live") && n >= 2) {
-    handled = LiveRx(client, f);
-  } else if (cmd == QLatin1String("live1s") && n >= 2) {
-    handled = Live1sRx(client, f);
-  } else if (cmd == QLatin1String("leqbuf") && n == 2) {
-    handled = LeqBufRx(client, f);
-  } else if (cmd == QLatin1String("alarm") && n == 1) {
-    handled = onAlarm(client, f);
-  } else if (cmd == QLatin1String("getsettings") && n >= 2) {
-    handled = onGetSettings(client, f);
-  } else if (cmd == QLatin1String("setsettings") && n == 2) {
-    handled = onSetSettings(client, f);
-  } else if (cmd == QLatin1String("per") && n == 6) {
-    handled = onPer(client, f);
-  } else if (cmd == QLatin1String("alm") && n >= 2) {
-    handled = onAlm(client, f);
-  } else if (cmd == QLatin1String("cal") && n >= 2) {
-    handled = onCal(client, f);
-  } else if (cmd == QLatin1String("prf") && n == 6) {
-    handled = onPrf(client, f);
-  } else if (cmd == QLatin1String("rebooting") && n == 1) {
-    handled = true;
-  }
-  if (handled) return;
-  Send(ctx, cmd + QStringLiteral("&error"));
+  if (commands_.Dispatch(client, f)) return true;
+  Send(ctx, f.first() + QStringLiteral("&error"));
   LogMsg(QStringLiteral("rx error:") + line);
+  return false;
 }
 
-bool TSupervisor::ValidMonitorId(const QString& id) {
-  if (id.isEmpty() || id == QLatin1String(".") || id == QLatin1String("..")) return false;
-  for (const QChar c : id) {
-    if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
-        c.unicode() < 32 || c.unicode() == 127)
-      return false;
-  }
-  return true;
-}
+bool TSupervisor::ValidMonitorId(const QString& id) { return qmfolder::ValidMonitorId(id); }
 
 bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QString& sID,
                             const QString& sName, const QString& sDeviceUID,
@@ -157,7 +146,7 @@ bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QStri
     SyncClock(client);
     ChangeClientRate(client);
     ChangeHistoryRate(client);
-    if (onConnected) onConnected(client);
+    downloader_->StartDownloads(client);
   }
   if (!sID.isEmpty()) AddToClientListCsv(sID);
   return true;
@@ -177,10 +166,7 @@ void TSupervisor::AddToClientListCsv(const QString& id) {
   for (const QString& known : ids)
     if (known.compare(id, Qt::CaseInsensitive) == 0) return;
   ids.append(id);
-  QSaveFile out(path);
-  const QByteArray bytes = qmtext::JoinCrLf(ids);
-  if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-    LogMsg(QStringLiteral("Failed to write ") + path);
+  if (!qmtext::SaveLines(path, ids)) LogMsg(QStringLiteral("Failed to write ") + path);
 }
 
 bool TSupervisor::ProcessPong(TDTClient& client, const QStringList& fields) {

@@ -1,0 +1,19 @@
+#include "core/MonitorFolder.h"
+
+namespace qmfolder {
+
+bool ValidMonitorId(const QString& id) {
+  if (id.isEmpty() || id == QLatin1String(".") || id == QLatin1String("..")) return false;
+  for (const QChar c : id) {
+    if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
+        c.unicode() < 32 || c.unicode() == 127)
+      return false;
+  }
+  return true;
+}
+
+QString MonitorFolder(const QString& dataPath, const QString& id) { return dataPath + id; }
+
+QString TermCfgPath(const QString& folder) { return folder + QStringLiteral("/term.cfg"); }
+
+}  // namespace qmfolder

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The folder of a monitor below the data path, named after its ID, and the term.cfg in it.
+namespace qmfolder {
+
+// An ID that names a folder inside the data path: not empty, not "." or "..", no separator,
+// drive colon or control character.
+bool ValidMonitorId(const QString& id);
+// dataPath (ending in a separator) with the ID appended as text.
+QString MonitorFolder(const QString& dataPath, const QString& id);
+// The term.cfg of a monitor folder.
+QString TermCfgPath(const QString& folder);
+
+}  // namespace qmfolder
