@@ -1,66 +1,10 @@
-#include "../core/FakeUi.h"
-#include "core/Clock.h"
-#include "core/TSupervisor.h"
-#include "download/DataFiles.h"
-#include "download/TDownloader.h"
-#include "support/TestSupport.h"
-
-#include <QDir>
-#include <QFile>
+#include "DownloaderFixture.h"
 
 #include <ctime>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QStringList FileLines(const QString& path) { return qmfiles::Load(path).value_or(QStringList{}); }
-
-QByteArray FileBytes(const QString& path) {
-  QFile f(path);
-  f.open(QIODevice::ReadOnly);
-  return f.readAll();
-}
-
-// Drives the storing of replies directly on a record, with today fixed at 2024-03-07 15:00.
-class DownloaderTest : public ::testing::Test {
- protected:
-  DownloaderTest() : sup(&ui, TSupervisor::Options{{"test"}, qmtest::TempEnv(dir), false}) {
-    qmclock::SetSource([] { return QDateTime(QDate(2024, 3, 7), QTime(15, 0)); });
-    client.sID = "M1";
-    client.sType = "Quietmark-NG";
-    client.bConnected = true;
-    client.frame = &window;
-  }
-  ~DownloaderTest() override { qmclock::SetSource({}); }
-
-  bool Rx(const QString& line) {
-    // The dispatcher's answer: handled, or the error reply.
-    const QStringList f = line.split('&');
-    TDownloader& d = sup.Downloader();
-    if (f[0] == "per") return d.PerRx(client, f);
-    if (f[0] == "alm") return d.AlmRx(client, f);
-    if (f[0] == "cal") return d.CalRx(client, f);
-    return d.PrfRx(client, f);
-  }
-  QString Month(const QString& month = "2024-03") { return client.Folder() + "/" + month + "/"; }
-  void Write(const QString& relative, const QStringList& lines) {
-    const QString path = client.Folder() + "/" + relative;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    ASSERT_TRUE(qmfiles::Save(path, lines));
-  }
-  bool LogHas(const QString& text) {
-    for (const QString& l : sup.Log().Lines())
-      if (l.contains(text)) return true;
-    return false;
-  }
-
-  QTemporaryDir dir;
-  FakeUi ui;
-  TSupervisor sup;
-  FakeWindow window;
-  TDTClient client;
-};
 
 TEST_F(DownloaderTest, FirstPeriodicRecordCreatesTheDayFileFromTheTemplate) {
   ASSERT_TRUE(Rx("per&2024&3&7&15&10:17:30,65.4,71.2"));
