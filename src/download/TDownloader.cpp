@@ -246,8 +246,11 @@ bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
                  }
                  QString line = record;
                  if (c.sType == kType_SE) {
-                   const auto scaled = qmfiles::ScalePerLine(record);
+                   bool outOfRange = false;
+                   const auto scaled = qmfiles::ScalePerLine(record, &outOfRange);
                    if (!scaled) return;
+                   if (outOfRange)
+                     LogMsg(QStringLiteral("Level out of range in periodic file: ") + path);
                    line = *scaled;
                  }
                  qmfiles::PutPerLine(buffer, line);
@@ -307,6 +310,7 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
           return;
         }
         int t = *h * 3600 + *m * 60 + *s;
+        bool outOfRangeLogged = false;
         QDate day = *date;
         QStringList* target = &buffer;
         for (const QStringView text : qmfiles::SplitDelimited(values, QLatin1Char(','))) {
@@ -322,7 +326,10 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
             if (!OpenFile(c, kPrf, day, fileOf(day), 0)) return;
             target = &Buffer(c, kPrf);
           }
-          qmfiles::PutPrfValue(*target, *v / 10.0, t);
+          if (!qmfiles::PutPrfValue(*target, *v / 10.0, t) && !outOfRangeLogged) {
+            LogMsg(QStringLiteral("Level out of range in PRF to: ") + Path(c, kPrf));
+            outOfRangeLogged = true;
+          }
           ++t;
         }
       });
