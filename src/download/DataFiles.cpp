@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -91,6 +92,15 @@ QString TimeText(int s) {
   char text[8];
   PutTime(text, s);
   return QString::fromLatin1(text, 8);
+}
+
+QString CleanRecord(const QString& record) {
+  auto control = [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; };
+  if (std::none_of(record.begin(), record.end(), control)) return record;
+  QString clean = record;
+  for (QChar& c : clean)
+    if (control(c)) c = QLatin1Char('?');
+  return clean;
 }
 
 void InitPerFile(QStringList& list, int period) {

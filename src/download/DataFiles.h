@@ -27,6 +27,9 @@ std::optional<int> RowTime(const QString& row);
 // A row with two or more fields whose second field is not "-".
 bool Filled(const QString& row);
 QString TimeText(int secondsOfDay);
+// A received record as the files keep it: control characters (below 32, and 127) become "?",
+// so a CR or NUL cannot split or cut a row.
+QString CleanRecord(const QString& record);
 
 void InitPerFile(QStringList& list, int period);
 void InitPrfFile(QStringList& list);

@@ -235,7 +235,7 @@ bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
   const auto date = ReplyDate(f);
   const auto period = qmtext::ToInt(f.value(4));
   if (!date || !period || !qmfiles::ValidPeriod(*period)) return false;
-  const QString& record = f.value(5);
+  const QString record = qmfiles::CleanRecord(f.value(5));
   return Store(c, kPer, *date, qmfiles::PerFileName(date->day(), *period), *period, record == kEnd,
                [&](QStringList& buffer, const QString& path) {
                  if (record.isEmpty()) return;
@@ -270,7 +270,7 @@ bool TDownloader::DayRecordsRx(TDTClient& c, const QStringList& f, Kind kind, co
   if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date || f.size() < 5) return false;
-  const QString& records = f[4];
+  const QString records = qmfiles::CleanRecord(f[4]);
   if (records.isEmpty()) return true;
   return Store(c, kind, *date, qmfiles::DayFileName(sStub, date->day()), 0, records == kEnd,
                [&](QStringList& buffer, const QString&) {
@@ -296,9 +296,9 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
       [&](QStringList& buffer, const QString& path) {
         if (time.startsWith(QLatin1Char('.'))) {
           if (buffer.isEmpty())
-            buffer << time;
+            buffer << qmfiles::CleanRecord(time);
           else
-            buffer[0] = time;
+            buffer[0] = qmfiles::CleanRecord(time);
           return;
         }
         const QList<QStringView> hms = qmfiles::SplitDelimited(time, QLatin1Char(':'));
