@@ -22,6 +22,8 @@ class ISupervisorUi {
   virtual void ShowBalloon(const QString& title, const QString& text) = 0;
   // A modal error message.
   virtual void ShowError(const QString& text) = 0;
+  // Why downloaded data cannot be stored now, for the status bar; empty when it can.
+  virtual void ShowStorageState(const QString&) {}
 };
 
 // Does nothing: the core runs headless with it.

@@ -40,6 +40,7 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   void ShowOnlineStatus(bool bOnline, const QString& address) override;
   void ShowBalloon(const QString& title, const QString& text) override;
   void ShowError(const QString& text) override;
+  void ShowStorageState(const QString& text) override;
 
   void LoadBackground();
   // The switches as the settings hold them, then applied to every monitor.
@@ -145,6 +146,7 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   QLabel* lblOnlineStatus_ = nullptr;
   QLabel* shapeOnlineLED_ = nullptr;
   QLabel* panelStatCnx_ = nullptr;
+  QLabel* panelStatStorage_ = nullptr;  // made when first needed
   QLabel* panelLogo_ = nullptr;
   QAction* menuToolbar_ = nullptr;
   QAction* menuClients_ = nullptr;

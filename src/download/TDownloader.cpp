@@ -47,7 +47,8 @@ std::optional<QDate> ReplyDate(const QStringList& f) {
 
 }  // namespace
 
-TDownloader::TDownloader(TSupervisor& sup) : sup_(sup) {
+TDownloader::TDownloader(TSupervisor& sup)
+    : sup_(sup), guard_([this](const QString& text) { sup_.Ui().ShowStorageState(text); }) {
   sup.onPer = [this](TDTClient& c, const QStringList& f) { return PerRx(c, f); };
   sup.onAlm = [this](TDTClient& c, const QStringList& f) { return AlmRx(c, f); };
   sup.onCal = [this](TDTClient& c, const QStringList& f) { return CalRx(c, f); };
@@ -108,6 +109,19 @@ bool TDownloader::HasFolder(const TDTClient& c) {
 
 bool TDownloader::Send(TDTClient& c, const QString& line) { return sup_.Send(c.ctx, line); }
 
+bool TDownloader::CheckStorage() { return guard_.Check(sup_.Cfg().DataPath()); }
+
+bool TDownloader::Storable() { return guard_.Ready(sup_.Cfg().DataPath()); }
+
+bool TDownloader::DateAccepted(const TDTClient& c, const QDate& date) {
+  if (date >= QDate(2000, 1, 1) && date <= qmclock::Now().date().addDays(1)) return true;
+  const QString refusal =
+      c.sID + QStringLiteral(": record date out of range: ") + date.toString(Qt::ISODate);
+  if (refusal != lastRefusal_) LogMsg(refusal);
+  lastRefusal_ = refusal;
+  return false;
+}
+
 QDateTime TDownloader::LastDateTime(TDTClient& c, const QString& sStub) {
   return starts_.LastDateTime(c.Folder(), c.sID, sStub, qmclock::Now().date());
 }
@@ -117,6 +131,7 @@ QDateTime TDownloader::LastPerDateTime(TDTClient& c, int nPeriod) {
 }
 
 void TDownloader::DownloadAll() {
+  if (!CheckStorage()) return;
   TClientList& list = sup_.Clients();
   TClientListHold hold(list);
   for (int i = 0; i < list.Count(); ++i) {
@@ -136,7 +151,7 @@ void TDownloader::DownloadPer(TDTClient& c) {
 }
 
 void TDownloader::RequestPer(TDTClient& c) {
-  if (c.iPeriod >= 5) return;
+  if (c.iPeriod >= 5 || !Storable()) return;
   BeginRequest(c, kPer);
   const int period = qmfiles::kPeriods[c.iPeriod];
   Send(c, QStringLiteral("getper&") + StartText(LastPerDateTime(c, period)) + QLatin1Char('&') +
@@ -145,19 +160,19 @@ void TDownloader::RequestPer(TDTClient& c) {
 }
 
 void TDownloader::DownloadAlm(TDTClient& c) {
-  if (!IsSeOrNg(c)) return;
+  if (!IsSeOrNg(c) || !Storable()) return;
   BeginRequest(c, kAlm);
   Send(c, QStringLiteral("getalm&") + StartText(LastDateTime(c, QStringLiteral("alm"))));
 }
 
 void TDownloader::DownloadCal(TDTClient& c) {
-  if (c.sType != kType_SE) return;
+  if (c.sType != kType_SE || !Storable()) return;
   BeginRequest(c, kCal);
   Send(c, QStringLiteral("getcal&") + StartText(LastDateTime(c, QStringLiteral("cal"))));
 }
 
 void TDownloader::DownloadPrf(TDTClient& c) {
-  if (!IsSeOrNg(c)) return;
+  if (!IsSeOrNg(c) || !Storable()) return;
   BeginRequest(c, kPrf);
   Send(c, QStringLiteral("getprf&") + StartText(LastDateTime(c, QStringLiteral("prf"))));
 }
@@ -219,6 +234,15 @@ template <class Place>
 bool TDownloader::Store(TDTClient& c, Kind kind, const QDate& date, const QString& fileName,
                         int period, bool endMarker, Place place) {
   Touch(c, kind);
+  if (!Storable()) {
+    // The records stay on the monitor: the next download asks for them again.
+    if (endMarker) {
+      Buffer(c, kind).clear();
+      Path(c, kind).clear();
+      SetFlag(c, kind, false);
+    }
+    return true;
+  }
   if (endMarker) {
     if (!Close(c, kind)) return false;
     SetFlag(c, kind, false);
@@ -235,6 +259,7 @@ bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
   const auto date = ReplyDate(f);
   const auto period = qmtext::ToInt(f.value(4));
   if (!date || !period || !qmfiles::ValidPeriod(*period)) return false;
+  if (!DateAccepted(c, *date)) return false;
   const QString record = qmfiles::CleanRecord(f.value(5));
   return Store(c, kPer, *date, qmfiles::PerFileName(date->day(), *period), *period, record == kEnd,
                [&](QStringList& buffer, const QString& path) {
@@ -270,6 +295,7 @@ bool TDownloader::DayRecordsRx(TDTClient& c, const QStringList& f, Kind kind, co
   if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date || f.size() < 5) return false;
+  if (!DateAccepted(c, *date)) return false;
   const QString records = qmfiles::CleanRecord(f[4]);
   if (records.isEmpty()) return true;
   return Store(c, kind, *date, qmfiles::DayFileName(sStub, date->day()), 0, records == kEnd,
@@ -287,6 +313,7 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
   if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date) return false;
+  if (!DateAccepted(c, *date)) return false;
   const QString& time = f.value(4);
   const QString& values = f.value(5);
   if (time.isEmpty() || values.isEmpty()) return true;
@@ -323,6 +350,7 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
             // Values past midnight belong to the next day's file.
             day = day.addDays(1);
             t = 0;
+            if (!DateAccepted(c, day)) return;
             if (!OpenFile(c, kPrf, day, fileOf(day), 0)) return;
             target = &Buffer(c, kPrf);
           }

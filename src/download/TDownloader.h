@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/StartTime.h"
+#include "download/StorageGuard.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -33,6 +34,10 @@ class TDownloader {
   bool CalRx(TDTClient& c, const QStringList& f);
   bool PrfRx(TDTClient& c, const QStringList& f);
 
+  // Creates the data folder when missing and reads its free space; false (logged and shown once)
+  // while records cannot be stored.
+  bool CheckStorage();
+
   QDateTime LastDateTime(TDTClient& c, const QString& sStub);
   QDateTime LastPerDateTime(TDTClient& c, int nPeriod);
 
@@ -49,6 +54,10 @@ class TDownloader {
   // Replies are stored only for a record with a monitor folder (an identified monitor).
   static bool HasFolder(const TDTClient& c);
   bool Send(TDTClient& c, const QString& line);
+  // No request goes out and no reply is stored while this is false.
+  bool Storable();
+  // Records from 2000-01-01 to tomorrow are taken; others are logged (once in a row) and refused.
+  bool DateAccepted(const TDTClient& c, const QDate& date);
 
   // Alarm and calibration replies: one day's records (several, ";"-separated, when bSeveral),
   // or a line starting with "." that replaces the file's first line.
@@ -69,5 +78,7 @@ class TDownloader {
   bool& Flag(TDTClient& c, Kind kind);
 
   TSupervisor& sup_;
+  TStorageGuard guard_;
+  QString lastRefusal_;
   TStartTimes starts_;
 };
