@@ -298,15 +298,26 @@ bool TDownloader::DayRecordsRx(TDTClient& c, const QStringList& f, Kind kind, co
   if (!DateAccepted(c, *date)) return false;
   const QString records = qmfiles::CleanRecord(f[4]);
   if (records.isEmpty()) return true;
-  return Store(c, kind, *date, qmfiles::DayFileName(sStub, date->day()), 0, records == kEnd,
-               [&](QStringList& buffer, const QString&) {
-                 if (records.startsWith(QLatin1Char('.')) && !buffer.isEmpty())
-                   buffer[0] = records;
-                 else if (bSeveral)
-                   buffer << records.split(QLatin1Char(';'), Qt::KeepEmptyParts);
-                 else
-                   buffer << records;
-               });
+  bool full = false;
+  const bool stored = Store(
+      c, kind, *date, qmfiles::DayFileName(sStub, date->day()), 0, records == kEnd,
+      [&](QStringList& buffer, const QString& path) {
+        if (records.startsWith(QLatin1Char('.')) && !buffer.isEmpty()) {
+          buffer[0] = records;
+          return;
+        }
+        const QStringList rows =
+            bSeveral ? records.split(QLatin1Char(';'), Qt::KeepEmptyParts) : QStringList{records};
+        const bool header = !buffer.isEmpty() && buffer[0].startsWith(QLatin1Char('.'));
+        const qsizetype room = std::max<qsizetype>(0, kMaxDayRecords - buffer.size() + header);
+        buffer << rows.mid(0, room);
+        if (rows.size() <= room) return;
+        full = true;
+        if (path != lastFullFile_)
+          LogMsg(c.sID + QStringLiteral(": day file full (86400 records): ") + path);
+        lastFullFile_ = path;
+      });
+  return stored && !full;
 }
 
 bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {

@@ -19,6 +19,9 @@ class TDownloader {
   // count as lost although the timer may fire a little early and a request goes out a little
   // later in its cycle than the check of the next.
   static constexpr qint64 kCycleAllowanceMs = 10000;
+  // A day's alarm or calibration file holds at most one record per second of the day: a monitor
+  // sending more cannot fill the memory and the disk.
+  static constexpr qsizetype kMaxDayRecords = 86400;
 
   explicit TDownloader(TSupervisor& sup);
 
@@ -80,5 +83,6 @@ class TDownloader {
   TSupervisor& sup_;
   TStorageGuard guard_;
   QString lastRefusal_;
+  QString lastFullFile_;
   TStartTimes starts_;
 };
