@@ -6,6 +6,7 @@
 #include "core/TSupervisor.h"
 #include "core/Text.h"
 #include "download/DataFiles.h"
+#include "download/FileShape.h"
 
 #include <QDir>
 #include <QFile>
@@ -222,10 +223,25 @@ bool TDownloader::OpenFile(TDTClient& c, Kind kind, const QDate& date, const QSt
       open.clear();
       return false;
     }
-  } else if (kind == kPer) {
+  }
+  // An empty file counts as missing.
+  if (buffer.isEmpty() && kind == kPer) {
     qmfiles::InitPerFile(buffer, period);
-  } else if (kind == kPrf) {
+  } else if (buffer.isEmpty() && kind == kPrf) {
     qmfiles::InitPrfFile(buffer);
+  } else if (kind == kPer || kind == kPrf) {
+    QString kept;
+    const auto repair = qmfiles::RepairDamaged(path, buffer, kind == kPer ? period : 0, &kept);
+    if (repair == qmfiles::Repair::kRebuilt)
+      LogMsg(QStringLiteral("Damaged file rebuilt: ") + path + QStringLiteral(" (kept as ") + kept +
+             QLatin1Char(')'));
+    if (repair == qmfiles::Repair::kFailed) {
+      // Storing on top would lose the damaged file, which must be kept.
+      LogMsg(QLatin1String(kTexts[kind].saveFailure) + path);
+      buffer.clear();
+      open.clear();
+      return false;
+    }
   }
   return true;
 }
