@@ -98,7 +98,13 @@ void TSupervisor::Shutdown() {
 
 void TSupervisor::StartServer() {
   LogDebug(QStringLiteral("TFormMain.StartServer()"));
-  server_ = std::make_unique<TThreadServer>(this, cfg_->Port(), &runstat_->bDebugLog);
+  int port = cfg_->Port();
+  if (port < 0 || port > 65535) {
+    // Only the low 16 bits would reach the socket: a port nobody asked for, without a word.
+    LogMsg(QStringLiteral("Invalid port %1 in settings: using 53941").arg(port));
+    port = 53941;
+  }
+  server_ = std::make_unique<TThreadServer>(this, port, &runstat_->bDebugLog);
 }
 
 void TSupervisor::StopServer() {
