@@ -1,5 +1,6 @@
 // Connections, the command table and the handshake.
 #include "core/IMonitorWindow.h"
+#include "core/LogCut.h"
 #include "core/TSupervisor.h"
 #include "core/Text.h"
 
@@ -111,6 +112,11 @@ void TSupervisor::ProcessCmd(TDTClient& client, const QString& line) {
 
 bool TSupervisor::ValidMonitorId(const QString& id) {
   if (id.isEmpty() || id == QLatin1String(".") || id == QLatin1String("..")) return false;
+  // Long IDs bloat the monitor list and every greeting; the list file and hidden names are the
+  // program's own in the data folder.
+  if (id.size() > kMaxMonitorId || id.startsWith(QLatin1Char('.')) ||
+      id.compare(QLatin1String("clientlist.csv"), Qt::CaseInsensitive) == 0)
+    return false;
   for (const QChar c : id) {
     if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
         c.unicode() < 32 || c.unicode() == 127)
@@ -135,7 +141,7 @@ bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QStri
     DeleteConnection(ctx);
   } else if (!ValidMonitorId(sID)) {
     // The ID names the monitor's folder: one that could leave the data folder is refused.
-    QString shown = sID;
+    QString shown = qmlog::Cut(sID);
     for (QChar& c : shown)
       if (c.unicode() < 32 || c.unicode() == 127) c = QLatin1Char('?');
     LogMsg(shown + QStringLiteral(": invalid monitor ID"));

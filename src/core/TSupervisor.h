@@ -74,6 +74,7 @@ class TSupervisor : public QObject, public IServerHost {
   bool ConnectNs(TDTClient& client, const QString& sType, const QString& sID, const QString& sName,
                  const QString& sDeviceUID, const QString& sModules);
   bool ProcessPong(TDTClient& client, const QStringList& fields);
+  static constexpr qsizetype kMaxMonitorId = 64;
   static bool ValidMonitorId(const QString& id);
   void AddToClientListCsv(const QString& id);
 
