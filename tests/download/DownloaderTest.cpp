@@ -49,6 +49,8 @@ TEST_F(DownloaderTest, PeriodicRecordsMergeIntoAnExistingFile) {
 }
 
 TEST_F(DownloaderTest, PrfBlocksFillTheirSecondsAndRunIntoTheNextDay) {
+  // Today 31 March, so that 1 April is no date in the future.
+  qmclock::SetSource([] { return QDateTime(QDate(2024, 3, 31), QTime(15, 0)); });
   ASSERT_TRUE(Rx("prf&2024&3&7&12:00:00&651,652"));
   ASSERT_TRUE(Rx("prf&2024&3&31&23:59:59&700,701,702"));  // past midnight: 1 April
   ASSERT_TRUE(Rx("prf&2024&3&31&.end&0"));
