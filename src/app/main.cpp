@@ -19,9 +19,21 @@ void OnSignal(int) {
   const char c = 1;
   [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
 }
+
+// First of all: a signal during a slow start-up must still end the program in order.
+void InstallSignalHandlers() {
+  ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe);
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
+  InstallSignalHandlers();
   // Floating-point errors give infinities and NaNs, never traps.
   fedisableexcept(FE_ALL_EXCEPT);
 
@@ -39,20 +51,14 @@ int main(int argc, char** argv) {
 
   TformMain form(std::move(options));
 
-  // SIGTERM and SIGINT close the main window as "Exit" does.
-  ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe);
+  // SIGTERM and SIGINT close the main window as "Exit" does (a signal before it exists waits in
+  // the pipe).
   QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
   QObject::connect(&notifier, &QSocketNotifier::activated, &form, [&form] {
     char c;
     [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
     form.close();
   });
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGINT, &sa, nullptr);
 
   form.show();
   return app.exec();

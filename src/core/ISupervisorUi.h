@@ -20,7 +20,7 @@ class ISupervisorUi {
   virtual void ShowOnlineStatus(bool bOnline, const QString& address) = 0;
   // A tray notification (shown while minimised).
   virtual void ShowBalloon(const QString& title, const QString& text) = 0;
-  // A modal error message.
+  // An error message; it must not block (nobody may be there to answer it).
   virtual void ShowError(const QString& text) = 0;
   // Why downloaded data cannot be stored now, for the status bar; empty when it can.
   virtual void ShowStorageState(const QString&) {}

@@ -67,6 +67,8 @@ void TSupervisor::LogStartup() {
 void TSupervisor::Start() {
   clients_ = std::make_unique<TClientList>();
   StartServer();
+  // A data path that cannot be created is reported now; downloads wait until it can be.
+  downloader_->CheckStorage();
   timerUpdate.start();
   timerPing.start();
   timerAlarms.start();
