@@ -31,6 +31,7 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
     TClientListHold hold(*clients_);
     if (TDTClient* client = clients_->GetClientFromCtx(ctx)) {
       LogMsg(client->sID + QStringLiteral(": disconnected"));
+      if (ctx) rxErrors_.Forget(ctx->Number());
       if (onDeleting) onDeleting(*client);
       client->Disconnect();
       if (client->frame) {
@@ -45,7 +46,7 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
 }
 
 void TSupervisor::ServerRx(const TCtx& ctx, const QString& line) {
-  LogDebug(QStringLiteral("TFormMain.ServerRx(): ") + line + CtxSuffix(ctx));
+  LogDebug(QStringLiteral("TFormMain.ServerRx(): ") + qmlog::Cut(line) + CtxSuffix(ctx));
   if (!clients_) return;
   TDTClient* client = nullptr;
   {
@@ -56,7 +57,8 @@ void TSupervisor::ServerRx(const TCtx& ctx, const QString& line) {
 }
 
 void TSupervisor::ProcessCmd(TDTClient& client, const QString& line) {
-  LogDebug(QStringLiteral("TFormMain.ProcessCmd(): ") + client.sID + QStringLiteral(" : ") + line);
+  LogDebug(QStringLiteral("TFormMain.ProcessCmd(): ") + client.sID + QStringLiteral(" : ") +
+           qmlog::Cut(line));
   const TCtx ctx = client.ctx;
   const QStringList f = qmtext::SplitStrict(line, QLatin1Char('&'));
   const QString& cmd = f.first();
@@ -107,7 +109,9 @@ void TSupervisor::ProcessCmd(TDTClient& client, const QString& line) {
   }
   if (handled) return;
   Send(ctx, cmd + QStringLiteral("&error"));
-  LogMsg(QStringLiteral("rx error:") + line);
+  for (const QString& text :
+       rxErrors_.Pass(ctx ? ctx->Number() : 0, QStringLiteral("rx error:") + qmlog::Cut(line)))
+    LogMsg(text);
 }
 
 bool TSupervisor::ValidMonitorId(const QString& id) {

@@ -2,6 +2,7 @@
 
 #include "core/EventLog.h"
 #include "core/ISupervisorUi.h"
+#include "core/RepeatFilter.h"
 #include "core/TCfg.h"
 #include "core/TClientList.h"
 #include "core/TRunstat.h"
@@ -117,6 +118,7 @@ class TSupervisor : public QObject, public IServerHost {
   void ShowHistoryStateAndApply();
 
   TNullSupervisorUi nullUi_;
+  TRepeatFilter rxErrors_;
   ISupervisorUi* ui_;
   std::unique_ptr<TCfg> cfg_;
   std::unique_ptr<TRunstat> runstat_;

@@ -1,5 +1,6 @@
 #include "core/TThreadServer.h"
 
+#include "core/LogCut.h"
 #include "core/Text.h"
 
 #include <QEventLoop>
@@ -59,7 +60,12 @@ void TThreadServer::Sync(F&& drain) {
 void TThreadServer::QueueLog(const TCtx* ctx, const QString& text) {
   {
     std::lock_guard lock(logLock_);
-    tlLog.push_back(ctx ? text + CtxSuffix(*ctx) : text);
+    if (!ctx) {
+      tlLog.push_back(text);
+    } else {
+      for (const QString& line : logRepeats_.Pass((*ctx)->Number(), text))
+        tlLog.push_back(line + CtxSuffix(*ctx));
+    }
   }
   SyncLog();
 }
@@ -252,7 +258,7 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
       const QString line =
           qmtext::FromAscii(pending.data(), static_cast<qsizetype>(pending.size()));
       pending.clear();
-      QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
+      QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + qmlog::Cut(line));
       // A full queue makes this reader wait for the interface thread instead of losing the
       // line: with several busy readers the queue can fill between two hand-overs.
       for (;;) {
@@ -277,6 +283,10 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
 
   ctx->Release();
   --cnxCount_;
+  {
+    std::lock_guard lock(logLock_);
+    logRepeats_.Forget(ctx->Number());
+  }
   QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverDisconnect()"));
   {
     std::lock_guard lock(deleteLock_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/RepeatFilter.h"
 #include "core/TCnx.h"
 
 #include <QObject>
@@ -96,6 +97,7 @@ class TThreadServer {
   std::vector<TTxCmd> tlTxBuf;
   std::unordered_map<const TCnx*, int> txWaiting_;
   std::vector<QString> tlLog;
+  TRepeatFilter logRepeats_;  // under logLock_
   std::vector<QString> tlDebug;
   std::vector<TCtx> tlNewCtx;
   std::vector<TCtx> tlDeleteCtx;
