@@ -137,6 +137,8 @@ void TSupervisor::UpdateClients() {
     }
   }
   if (!clients_) return;
+  // A deletion ends a walk of the list: the silent ones are collected first, then all dropped.
+  std::vector<TCtx> silent;
   {
     TClientListHold hold(*clients_);
     for (int i = 0; i < clients_->Count(); ++i) {
@@ -146,10 +148,10 @@ void TSupervisor::UpdateClients() {
         client->ProcessBuf();
       } else if (--client->nCnxTimeout <= 0) {
         LogMsg(client->ipadx + QStringLiteral(": no response to connection request"));
-        const TCtx ctx = client->ctx;  // the record goes with the call
-        DeleteConnection(ctx);
+        silent.push_back(client->ctx);
       }
     }
   }
+  for (const TCtx& ctx : silent) DeleteConnection(ctx);
   ui_->UpdateClientTable(false);
 }
