@@ -175,6 +175,7 @@ void TThreadServer::Execute() {
     for (const Reader& r : readers_) r.ctx->Close();
   }
   ReapReaders(true);
+  outgoing_.clear();
   std::lock_guard lock(txLock_);
   tlTxBuf.clear();
   txWaiting_.clear();
@@ -300,21 +301,72 @@ void TThreadServer::SendBuf() {
   {
     std::lock_guard lock(txLock_);
     batch.swap(tlTxBuf);
-    txWaiting_.clear();
   }
-  std::vector<TCnx*> failed;
-  for (const TTxCmd& tx : batch) {
-    if (!tx.ctx->IsOpen()) continue;
-    if (std::find(failed.begin(), failed.end(), tx.ctx.get()) != failed.end()) continue;
-    QueueDebug(&tx.ctx, QStringLiteral("TThreadServer.SendBuf(): ") + tx.sCmd);
-    QByteArray bytes = qmtext::ToAscii(tx.sCmd);
-    bytes += "\r\n";
-    if (!tx.ctx->Write(bytes, kWriteTimeoutMs)) {
-      // A peer that stopped reading (or broke) loses its connection; the other monitors' lines
-      // in this batch still go out.
+  for (TTxCmd& tx : batch) {
+    Outgoing& out = outgoing_[tx.ctx.get()];
+    if (!out.ctx) out.ctx = tx.ctx;
+    out.lines.push_back(std::move(tx.sCmd));
+  }
+  // Never waits on a socket: a peer that does not read keeps its lines and is skipped, so the
+  // greetings and pings of the others go out in this cycle.
+  const auto now = std::chrono::steady_clock::now();
+  for (auto it = outgoing_.begin(); it != outgoing_.end();) {
+    Outgoing& out = it->second;
+    const int written = out.ctx->IsOpen() ? Flush(out) : -1;
+    bool drop = written < 0;
+    if (drop && out.ctx->IsOpen()) {
       QueueLog(nullptr, QStringLiteral("TThreadServer.SendBuf(): EXCEPTION"));
-      failed.push_back(tx.ctx.get());
-      tx.ctx->Close();
+    } else if (!drop && !out.lines.empty()) {
+      if (!out.full) {
+        out.full = true;
+        out.fullSince = now;
+      } else if (now - out.fullSince >= std::chrono::milliseconds(stuckCloseMs_.load())) {
+        QueueLog(&out.ctx, out.ctx->PeerAddress() +
+                               QStringLiteral(": not reading, connection closed after %1 s")
+                                   .arg(stuckCloseMs_.load() / 1000));
+        drop = true;
+      }
+    }
+    Sent(it->first, written > 0 ? written : 0);
+    if (drop) {
+      out.ctx->Close();
+      Sent(it->first, int(out.lines.size()));
+      it = outgoing_.erase(it);
+    } else if (out.lines.empty()) {
+      it = outgoing_.erase(it);
+    } else {
+      ++it;
     }
   }
+}
+
+int TThreadServer::Flush(Outgoing& out) {
+  int done = 0;
+  while (!out.lines.empty()) {
+    if (out.front.isEmpty()) {
+      QueueDebug(&out.ctx, QStringLiteral("TThreadServer.SendBuf(): ") + out.lines.front());
+      out.front = qmtext::ToAscii(out.lines.front());
+      out.front += "\r\n";
+      out.written = 0;
+    }
+    const qsizetype n =
+        out.ctx->WriteSome(out.front.constData() + out.written, out.front.size() - out.written);
+    if (n < 0) return -1;
+    out.written += n;
+    if (out.written < out.front.size()) return done;  // the socket is full
+    out.front.clear();
+    out.lines.pop_front();
+    out.full = false;
+    ++done;
+  }
+  return done;
+}
+
+void TThreadServer::Sent(const TCnx* cnx, int lines) {
+  if (lines <= 0) return;
+  std::lock_guard lock(txLock_);
+  const auto it = txWaiting_.find(cnx);
+  if (it == txWaiting_.end()) return;
+  it->second -= lines;
+  if (it->second <= 0) txWaiting_.erase(it);
 }
