@@ -23,7 +23,7 @@ void TSupervisor::NewConnection(const TCtx& ctx) {
       LogMsg(client->ipadx + QStringLiteral(": connecting"));
     }
   }
-  ui_->UpdateClientTable(true);
+  tableStale_ = true;
 }
 
 void TSupervisor::DeleteConnection(const TCtx& ctx) {
@@ -42,7 +42,7 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
       clients_->DeleteClient(client);
     }
   }
-  ui_->UpdateClientTable(true);
+  tableStale_ = true;
 }
 
 void TSupervisor::ServerRx(const TCtx& ctx, const QString& line) {
@@ -162,7 +162,7 @@ bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QStri
     client.SaveTermInfo();
     LogMsg(sType + QStringLiteral(":") + sID + QStringLiteral(" - connected on ") + client.ipadx +
            QStringLiteral(" ctx:") + QString::number(ctx ? ctx->Number() : 0));
-    ui_->UpdateClientTable(true);
+    tableStale_ = true;
     ui_->ClientSelected(ctx);
     SyncClock(client);
     ChangeClientRate(client);

@@ -153,5 +153,7 @@ void TSupervisor::UpdateClients() {
     }
   }
   for (const TCtx& ctx : silent) DeleteConnection(ctx);
-  ui_->UpdateClientTable(false);
+  // Connection events only mark the table stale: a burst of them costs one refresh a tick.
+  ui_->UpdateClientTable(tableStale_);
+  tableStale_ = false;
 }

@@ -130,6 +130,7 @@ class TSupervisor : public QObject, public IServerHost {
   std::unique_ptr<TDownloader> downloader_;
   std::unique_ptr<TAlarms> alarms_;
   bool watchIp_;
+  bool tableStale_ = false;
   bool pumpStats_ = false;
   QElapsedTimer pumpClock_;
   qint64 pumpLongestMs_ = 0;
