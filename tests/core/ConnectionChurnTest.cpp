@@ -26,7 +26,6 @@ TEST_F(ConnectionChurnTest, SilentConnectionsAreAllDroppedInTheTickOfTheirTimeOu
   for (int i = 0; i < 60; ++i) silent.push_back(Connect());
   QElapsedTimer sinceLast;
   sinceLast.start();
-  ASSERT_TRUE(qmtest::WaitFor([&] { return RecordCount() == 60; }));
   // 30 ticks of 100 ms, and a little for a loaded machine.
   EXPECT_TRUE(qmtest::WaitFor([&] { return RecordCount() == 0; }, 4500));
   EXPECT_LT(sinceLast.elapsed(), 4500);
