@@ -2,6 +2,7 @@
 #include "core/EventLog.h"
 #include "core/RepeatFilter.h"
 
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -19,9 +20,10 @@ TEST_F(LogCutTest, LongJunkIsCutInTheLogAndRepeatsAreCounted) {
     for (int i = 0; i < 200; ++i) c->Send(junk + "\n");
     c->Send("short one\n");
   });
-  int replies = 0;
+  std::atomic<int> replies{-1};
   std::thread reader([&] { replies = int(c->ReadLines(201, 20000).size()); });
   EXPECT_TRUE(qmtest::WaitFor([&] { return LogHas("rx error:short one"); }, 20000));
+  EXPECT_TRUE(qmtest::WaitFor([&] { return replies >= 0; }, 25000));
   sender.join();
   reader.join();
   EXPECT_EQ(replies, 201);  // every line still gets its error reply
