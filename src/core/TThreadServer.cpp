@@ -124,7 +124,7 @@ void TThreadServer::SyncDebug() {
 }
 
 bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
-  QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + sTx);
+  QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + qmlog::Cut(sTx));
   if (!ctx) return false;
   {
     std::lock_guard lock(txLock_);
@@ -344,7 +344,8 @@ int TThreadServer::Flush(Outgoing& out) {
   int done = 0;
   while (!out.lines.empty()) {
     if (out.front.isEmpty()) {
-      QueueDebug(&out.ctx, QStringLiteral("TThreadServer.SendBuf(): ") + out.lines.front());
+      QueueDebug(&out.ctx,
+                 QStringLiteral("TThreadServer.SendBuf(): ") + qmlog::Cut(out.lines.front()));
       out.front = qmtext::ToAscii(out.lines.front());
       out.front += "\r\n";
       out.written = 0;
