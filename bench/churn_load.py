@@ -163,7 +163,15 @@ def main():
     ap.add_argument("--burst", type=int, default=3000)
     ap.add_argument("--flooders", type=int, default=8)
     ap.add_argument("--flood-seconds", type=float, default=25)
+    ap.add_argument("--pid", type=int, default=0, help="the supervisor, for its RSS per phase")
     a = ap.parse_args()
+
+    def rss(phase):
+        if not a.pid:
+            return
+        with open(f"/proc/{a.pid}/status") as f:
+            kb = next(int(l.split()[1]) for l in f if l.startswith("VmRSS"))
+        print(f"RSS after {phase}: {kb / 1024:.1f} MiB", flush=True)
 
     good = Monitor(a.port)
     good.start()
@@ -175,14 +183,17 @@ def main():
     print(f"churn: {a.count} connect/close in {took:.1f} s")
     probe.phase = "after churn"
     time.sleep(3)
+    rss("churn")
     probe.phase = "burst"
     drops, left = burst(a.port, a.burst)
     probe.phase = "after burst"
     time.sleep(3)
+    rss("burst")
     probe.phase = "flood"
     flood(a.port, a.flooders, a.flood_seconds)
     probe.phase = "after flood"
     time.sleep(3)
+    rss("flood")
     probe.stop = good.stop = True
     probe.join()
 

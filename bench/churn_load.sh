@@ -12,10 +12,11 @@ start_supervisor
 rss() { awk '/VmRSS/ {printf "%.1f MiB", $2 / 1024}' "/proc/$sv/status"; }
 echo "RSS before: $(rss)"
 status=0
-python3 "$here/bench/churn_load.py" "$port" "$@" || status=$?
+python3 "$here/bench/churn_load.py" "$port" --pid "$sv" "$@" || status=$?
 echo "RSS after: $(rss) (peak $(awk '/VmHWM/ {printf "%.1f MiB", $2 / 1024}' "/proc/$sv/status"))"
 kill -TERM "$sv"; wait "$sv" || true
 log="$appdata/lastrun.log"
 echo "missed ping lines: $(grep -c 'missed ping' "$log" || true)"
 echo "lastrun.log: $(du -h "$log" | cut -f1)"
+[ -n "${KEEP_LOG:-}" ] && cp "$log" "$KEEP_LOG"
 exit "$status"
