@@ -22,6 +22,8 @@ int PrintPort() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First of all: a signal during a slow start-up must still end the program in order.
+  qmplatform::CatchTerminationSignals();
   // Floating-point errors give infinities and NaNs, never traps.
   fedisableexcept(FE_ALL_EXCEPT);
   if (argc == 2 && std::strcmp(argv[1], "--print-port") == 0) return PrintPort();
@@ -40,7 +42,7 @@ int main(int argc, char** argv) {
 
   TformMain form(std::move(options));
 
-  // SIGTERM and SIGINT close the main window as "Exit" does.
+  // SIGTERM and SIGINT close the main window as "Exit" does (one that came before it waited).
   qmplatform::OnTerminationSignal(&form, [&form] { form.close(); });
 
   form.show();

@@ -25,13 +25,19 @@ QString TEventLog::Stamp(const QString& text) {
 
 void TEventLog::AddLine(const QString& text) {
   QString line = Stamp(text);
-  if (lines_.size() >= kMaxLines) lines_.pop_front();
+  const qsizetype size = line.size() * qsizetype(sizeof(QChar));
+  while (!lines_.empty() && (lines_.size() >= kMaxLines || bytes_ + size > kMaxBytes)) {
+    bytes_ -= lines_.front().size() * qsizetype(sizeof(QChar));
+    lines_.pop_front();
+  }
+  bytes_ += size;
   lines_.push_back(line);
   emit lineAdded(line);
 }
 
 void TEventLog::Clear() {
   lines_.clear();
+  bytes_ = 0;
   emit cleared();
 }
 

@@ -14,6 +14,8 @@ class TEventLog : public QObject {
  public:
   // Bounded: with debug logging on for days an unbounded log would eat all memory.
   static constexpr std::size_t kMaxLines = 200000;
+  // Bounded by size too: long lines would reach the line limit only after gigabytes.
+  static constexpr qsizetype kMaxBytes = qsizetype(64) << 20;
 
   explicit TEventLog(TRunstat* runstat, QObject* parent = nullptr);
   ~TEventLog() override;
@@ -40,6 +42,7 @@ class TEventLog : public QObject {
  private:
   TRunstat* runstat_;
   std::deque<QString> lines_;
+  qsizetype bytes_ = 0;
 };
 
 void LogMsg(const QString& text);

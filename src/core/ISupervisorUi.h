@@ -21,7 +21,7 @@ class ISupervisorUi {
   virtual void ShowOnlineStatus(bool bOnline, const QString& address) = 0;
   // A tray notification (shown while minimised).
   virtual void ShowBalloon(const QString& title, const QString& text) = 0;
-  // A modal error message.
+  // An error message; it must not block (nobody may be there to answer it).
   virtual void ShowError(const QString& text) = 0;
   // Hand-off to the remote settings dialog, when one is open: a monitor's "getsettings" reply
   // (the record's type and ID with the fields), and the outcome of its "setsettings".
@@ -31,6 +31,8 @@ class ISupervisorUi {
   // The live or history switch changed without the user (pause and resume while minimised).
   virtual void ShowLiveSwitch() {}
   virtual void ShowHistorySwitch() {}
+  // Why downloaded data cannot be stored now, for the status bar; empty when it can.
+  virtual void ShowStorageState(const QString&) {}
 };
 
 // Does nothing: the core runs headless with it.

@@ -4,6 +4,11 @@ namespace qmfolder {
 
 bool ValidMonitorId(const QString& id) {
   if (id.isEmpty() || id == QLatin1String(".") || id == QLatin1String("..")) return false;
+  // Long IDs bloat the monitor list and every greeting; the list file and hidden names are the
+  // program's own in the data folder.
+  if (id.size() > kMaxMonitorId || id.startsWith(QLatin1Char('.')) ||
+      id.compare(QLatin1String("clientlist.csv"), Qt::CaseInsensitive) == 0)
+    return false;
   for (const QChar c : id) {
     if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') ||
         c.unicode() < 32 || c.unicode() == 127)

@@ -5,8 +5,11 @@
 // The folder of a monitor below the data path, named after its ID, and the term.cfg in it.
 namespace qmfolder {
 
-// An ID that names a folder inside the data path: not empty, not "." or "..", no separator,
-// drive colon or control character.
+constexpr qsizetype kMaxMonitorId = 64;
+
+// An ID that names a folder inside the data path: not empty, at most kMaxMonitorId characters,
+// not beginning with "." (nor "." or ".."), no separator, drive colon or control character, and
+// not the name of the program's own monitor list file.
 bool ValidMonitorId(const QString& id);
 // dataPath (ending in a separator) with the ID appended as text.
 QString MonitorFolder(const QString& dataPath, const QString& id);

@@ -56,6 +56,18 @@ bool TCnx::Write(const QByteArray& bytes, int timeoutMs) {
   return true;
 }
 
+qsizetype TCnx::WriteSome(const char* data, qsizetype size) {
+  std::shared_lock lock(socketLock_);
+  if (released_ || !open_) return -1;
+  for (;;) {
+    const ssize_t n = ::send(socket_.native_handle(), data, static_cast<size_t>(size),
+                             MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n >= 0) return n;
+    if (errno == EINTR) continue;
+    return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+  }
+}
+
 std::size_t TCnx::Read(char* buffer, std::size_t size) {
   asio::error_code ec;
   const std::size_t n = socket_.read_some(asio::buffer(buffer, size), ec);

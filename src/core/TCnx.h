@@ -29,6 +29,9 @@ class TCnx {
   // Server side only.
   // Writes all bytes, waiting at most timeoutMs for a peer that does not read.
   bool Write(const QByteArray& bytes, int timeoutMs);
+  // Writes what the socket takes now without waiting: the bytes written (0 when it is full), -1
+  // when the connection is closed or broken.
+  qsizetype WriteSome(const char* data, qsizetype size);
   // Blocking read of whatever arrives; 0 at the end of the connection or on an error.
   std::size_t Read(char* buffer, std::size_t size);
   // Called by the reader when it is done: no write or close touches the socket after it.

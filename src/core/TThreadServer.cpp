@@ -1,6 +1,7 @@
 #include "core/TThreadServer.h"
 
 #include "core/LineSplit.h"
+#include "core/LogCut.h"
 #include "core/Text.h"
 
 #include <QEventLoop>
@@ -56,7 +57,14 @@ void TThreadServer::Sync(F&& drain) {
 }
 
 void TThreadServer::QueueLog(const TCtx* ctx, const QString& text) {
-  tlLog.Push(ctx ? text + CtxSuffix(*ctx) : text);
+  tlLog.With([&](std::vector<QString>& queue) {
+    if (!ctx) {
+      queue.push_back(text);
+    } else {
+      for (const QString& line : logRepeats_.Pass((*ctx)->Number(), text))
+        queue.push_back(line + CtxSuffix(*ctx));
+    }
+  });
   SyncLog();
 }
 
@@ -102,7 +110,7 @@ void TThreadServer::SyncDebug() {
 }
 
 bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
-  QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + sTx);
+  QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + qmlog::Cut(sTx));
   if (!ctx) return false;
   const bool queued = tlTxBuf.With([&](std::vector<TTxCmd>& queue) {
     // The limit holds per connection, so a peer that floods us with lines to answer cannot
@@ -152,6 +160,7 @@ void TThreadServer::Execute() {
     for (const Reader& r : readers_) r.ctx->Close();
   }
   ReapReaders(true);
+  outgoing_.clear();
   tlTxBuf.With([this](std::vector<TTxCmd>& queue) {
     queue.clear();
     txWaiting_.clear();
@@ -217,7 +226,8 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
     // An over-long line: everything buffered goes, the connection stays.
     const int overlong = qmtext::SplitReceived(
         pending, buffer.data(), n, static_cast<std::size_t>(kMaxLine), [&](const QString& line) {
-          QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverExecute(): RX:") + line);
+          QueueDebug(&ctx,
+                     QStringLiteral("TThreadServer.idserverExecute(): RX:") + qmlog::Cut(line));
           // A full queue makes this reader wait for the interface thread instead of losing the
           // line: with several busy readers the queue can fill between two hand-overs.
           while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) SyncNewRx();
@@ -229,29 +239,81 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
 
   ctx->Release();
   --cnxCount_;
+  tlLog.With([&](std::vector<QString>&) { logRepeats_.Forget(ctx->Number()); });
   QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverDisconnect()"));
   tlDeleteCtx.Push(ctx);
   SyncDeleteCnx();
 }
 
 void TThreadServer::SendBuf() {
-  const std::vector<TTxCmd> batch = tlTxBuf.With([this](std::vector<TTxCmd>& queue) {
-    txWaiting_.clear();
-    return std::exchange(queue, {});
-  });
-  std::vector<TCnx*> failed;
-  for (const TTxCmd& tx : batch) {
-    if (!tx.ctx->IsOpen()) continue;
-    if (std::find(failed.begin(), failed.end(), tx.ctx.get()) != failed.end()) continue;
-    QueueDebug(&tx.ctx, QStringLiteral("TThreadServer.SendBuf(): ") + tx.sCmd);
-    QByteArray bytes = qmtext::ToAscii(tx.sCmd);
-    bytes += "\r\n";
-    if (!tx.ctx->Write(bytes, kWriteTimeoutMs)) {
-      // A peer that stopped reading (or broke) loses its connection; the other monitors' lines
-      // in this batch still go out.
+  std::vector<TTxCmd> batch = tlTxBuf.TakeAll();
+  for (TTxCmd& tx : batch) {
+    Outgoing& out = outgoing_[tx.ctx.get()];
+    if (!out.ctx) out.ctx = tx.ctx;
+    out.lines.push_back(std::move(tx.sCmd));
+  }
+  // Never waits on a socket: a peer that does not read keeps its lines and is skipped, so the
+  // greetings and pings of the others go out in this cycle.
+  const auto now = std::chrono::steady_clock::now();
+  for (auto it = outgoing_.begin(); it != outgoing_.end();) {
+    Outgoing& out = it->second;
+    const int written = out.ctx->IsOpen() ? Flush(out) : -1;
+    bool drop = written < 0;
+    if (drop && out.ctx->IsOpen()) {
       QueueLog(nullptr, QStringLiteral("TThreadServer.SendBuf(): EXCEPTION"));
-      failed.push_back(tx.ctx.get());
-      tx.ctx->Close();
+    } else if (!drop && !out.lines.empty()) {
+      if (!out.full) {
+        out.full = true;
+        out.fullSince = now;
+      } else if (now - out.fullSince >= std::chrono::milliseconds(stuckCloseMs_.load())) {
+        QueueLog(&out.ctx, out.ctx->PeerAddress() +
+                               QStringLiteral(": not reading, connection closed after %1 s")
+                                   .arg(stuckCloseMs_.load() / 1000));
+        drop = true;
+      }
+    }
+    Sent(it->first, written > 0 ? written : 0);
+    if (drop) {
+      out.ctx->Close();
+      Sent(it->first, int(out.lines.size()));
+      it = outgoing_.erase(it);
+    } else if (out.lines.empty()) {
+      it = outgoing_.erase(it);
+    } else {
+      ++it;
     }
   }
+}
+
+int TThreadServer::Flush(Outgoing& out) {
+  int done = 0;
+  while (!out.lines.empty()) {
+    if (out.front.isEmpty()) {
+      QueueDebug(&out.ctx,
+                 QStringLiteral("TThreadServer.SendBuf(): ") + qmlog::Cut(out.lines.front()));
+      out.front = qmtext::ToAscii(out.lines.front());
+      out.front += "\r\n";
+      out.written = 0;
+    }
+    const qsizetype n =
+        out.ctx->WriteSome(out.front.constData() + out.written, out.front.size() - out.written);
+    if (n < 0) return -1;
+    out.written += n;
+    if (out.written < out.front.size()) return done;  // the socket is full
+    out.front.clear();
+    out.lines.pop_front();
+    out.full = false;
+    ++done;
+  }
+  return done;
+}
+
+void TThreadServer::Sent(const TCnx* cnx, int lines) {
+  if (lines <= 0) return;
+  tlTxBuf.With([&](std::vector<TTxCmd>&) {
+    const auto it = txWaiting_.find(cnx);
+    if (it == txWaiting_.end()) return;
+    it->second -= lines;
+    if (it->second <= 0) txWaiting_.erase(it);
+  });
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/LockedQueue.h"
+#include "core/RepeatFilter.h"
 #include "core/TCnx.h"
 
 #include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -42,6 +44,8 @@ class TThreadServer {
   static constexpr std::size_t kMaxRx = 2048;
   static constexpr int kWriteTimeoutMs = 2000;
   static constexpr int kReaderStack = 256 * 1024;
+  // A connection whose socket stays full this long (a peer that does not read) is closed.
+  static constexpr int kStuckCloseMs = 30000;
 
   // Starts the server thread at once; it listens on the low 16 bits of port.
   TThreadServer(IServerHost* host, int port, const std::atomic<bool>* debugLog);
@@ -57,6 +61,8 @@ class TThreadServer {
   int CnxCount() const { return cnxCount_.load(); }
   // The port actually bound; 0 before listening or when the listener failed.
   quint16 BoundPort() const { return boundPort_.load(); }
+  // Before any connection (tests): how long a full socket may stay undrained.
+  void SetStuckCloseMs(int ms) { stuckCloseMs_ = ms; }
 
  private:
   struct Reader {
@@ -68,6 +74,19 @@ class TThreadServer {
   void ListenLoop();
   void ReaderBody(const TCtx& ctx);
   void SendBuf();
+  // The lines of one connection not yet taken by its socket. Server thread only.
+  struct Outgoing {
+    TCtx ctx;
+    std::deque<QString> lines;
+    QByteArray front;  // the first line's bytes while it is being written
+    qsizetype written = 0;
+    bool full = false;  // a write left bytes behind, and it has not drained since
+    std::chrono::steady_clock::time_point fullSince;
+  };
+  // Writes lines until the socket is full; the lines written, -1 when the connection failed.
+  int Flush(Outgoing& out);
+  // Lines that left the queue (written or dropped) no longer count against the limit.
+  void Sent(const TCnx* cnx, int lines);
   void ReapReaders(bool all);
 
   void QueueLog(const TCtx* ctx, const QString& text);
@@ -95,7 +114,10 @@ class TThreadServer {
   TLockedQueue<TTxCmd> tlRxBuf;
   TLockedQueue<TTxCmd> tlTxBuf;
   std::unordered_map<const TCnx*, int> txWaiting_;  // changed only with tlTxBuf's lock held
+  std::unordered_map<const TCnx*, Outgoing> outgoing_;  // the writer thread's own
+  std::atomic<int> stuckCloseMs_{kStuckCloseMs};
   TLockedQueue<QString> tlLog;
+  TRepeatFilter logRepeats_;  // changed only with tlLog's lock held
   TLockedQueue<QString> tlDebug;
   TLockedQueue<TCtx> tlNewCtx;
   TLockedQueue<TCtx> tlDeleteCtx;

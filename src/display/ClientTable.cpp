@@ -35,11 +35,12 @@ void TClientTable::Rebuild(TClientList& list, bool bForce, const Settings& setti
     std::vector<Entry> entries;
     std::vector<int> counts;
     QSet<QString> ids;
+    const QDateTime since = AlarmCountSince();
     for (int i = 0; i < n; ++i) {
       TDTClient* client = list.GetClient(i);
       if (!client) continue;
       // Also leaves the count in nLastAlmCount, which the sort and the rows below use.
-      if (AlarmCountChanged(*client)) bForce = true;
+      if (AlarmCountChanged(*client, since)) bForce = true;
       entries.push_back(Entry{client->sName, client, true});
       ids.insert(client->sID);
     }

@@ -787,5 +787,9 @@ void TformMain::ShowOnlineStatus(bool bOnline, const QString& address) {
 }
 
 void TformMain::ShowError(const QString& text) {
-  QMessageBox::critical(this, windowTitle(), text, QMessageBox::Ok);
+  // Not modal: at start-up a modal box would keep the listener closed until someone answers it.
+  auto* box = new QMessageBox(QMessageBox::Critical, windowTitle(), text, QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
 }

@@ -43,6 +43,7 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   void RemoteSettingsReply(const TCtx& ctx, const QString& sType, const QString& sID,
                            const QStringList& sl) override;
   void RemoteSettingsSent(const TCtx& ctx, bool bOK) override;
+  void ShowStorageState(const QString& text) override;
 
   void LoadBackground();
   // The switches as the settings hold them, then applied to every monitor.
@@ -153,6 +154,7 @@ class TformMain : public QMainWindow, public ISupervisorUi {
   QLabel* lblOnlineStatus_ = nullptr;
   QLabel* shapeOnlineLED_ = nullptr;
   QLabel* panelStatCnx_ = nullptr;
+  QLabel* panelStatStorage_ = nullptr;  // made when first needed
   QLabel* panelLogo_ = nullptr;
   QAction* menuToolbar_ = nullptr;
   QAction* menuClients_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -93,6 +94,15 @@ QString TimeText(int s) {
   return QString::fromLatin1(text, 8);
 }
 
+QString CleanRecord(const QString& record) {
+  auto control = [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; };
+  if (std::none_of(record.begin(), record.end(), control)) return record;
+  QString clean = record;
+  for (QChar& c : clean)
+    if (control(c)) c = QLatin1Char('?');
+  return clean;
+}
+
 void InitPerFile(QStringList& list, int period) {
   if (!list.isEmpty() || period <= 0) return;
   list.reserve(1440 / period + 1);
@@ -113,12 +123,21 @@ void InitPrfFile(QStringList& list) {
   list = kTemplate;
 }
 
-std::optional<QString> ScalePerLine(const QString& line) {
+bool LevelInRange(double level) {
+  return std::isfinite(level) && level >= kMinLevel && level <= kMaxLevel;
+}
+
+std::optional<QString> ScalePerLine(const QString& line, bool* outOfRange) {
   const QStringList fields = line.split(QLatin1Char(','));
   QStringList out{fields.first()};
   for (qsizetype i = 1; i < fields.size(); ++i) {
     const auto v = ToNumber(fields[i]);
     if (!v) return std::nullopt;
+    if (!LevelInRange(*v / 10.0)) {
+      out << QStringLiteral("-");
+      if (outOfRange) *outOfRange = true;
+      continue;
+    }
     out << QString::number(*v / 10.0, 'f', 1);
   }
   return out.join(QLatin1Char(','));
@@ -144,18 +163,21 @@ bool PutPerLine(QStringList& list, const QString& line) {
   return false;
 }
 
-void PutPrfValue(QStringList& list, double leq, int secondsOfDay) {
+bool PutPrfValue(QStringList& list, double leq, int secondsOfDay) {
   QString row;
-  const long long tenths = std::llround(leq * 10);
-  if (std::abs(tenths) < 1000000000 && tenths / 10.0 == leq &&
-      !(tenths == 0 && std::signbit(leq))) {
+  // Only a level in range is converted to an integer: anything else would overflow it.
+  const bool level = LevelInRange(leq);
+  const long long tenths = level ? std::llround(leq * 10) : 0;
+  if (!level) {
+    row = TimeText(secondsOfDay) + QStringLiteral(",-");
+  } else if (tenths / 10.0 == leq && !(tenths == 0 && std::signbit(leq))) {
     // The usual value, whole tenths of a dB: printed without the general number formatting.
     char text[32];
     PutTime(text, secondsOfDay);
     text[8] = ',';
     char* end = text + 9;
     if (tenths < 0) *end++ = '-';
-    end = std::to_chars(end, text + 28, std::abs(tenths) / 10).ptr;  // at most 9 digits
+    end = std::to_chars(end, text + 28, std::abs(tenths) / 10).ptr;  // at most 4 digits
     end[0] = '.';
     end[1] = static_cast<char>('0' + std::abs(tenths) % 10);
     row = QString::fromLatin1(text, end + 2 - text);
@@ -167,6 +189,7 @@ void PutPrfValue(QStringList& list, double leq, int secondsOfDay) {
     list[n] = row;
   else
     list << row;
+  return level;
 }
 
 std::optional<QStringList> Load(const QString& path) {

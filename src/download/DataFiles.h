@@ -27,14 +27,24 @@ std::optional<int> RowTime(const QString& row);
 // A row with two or more fields whose second field is not "-".
 bool Filled(const QString& row);
 QString TimeText(int secondsOfDay);
+// A received record as the files keep it: control characters (below 32, and 127) become "?",
+// so a CR or NUL cannot split or cut a row.
+QString CleanRecord(const QString& record);
 
 void InitPerFile(QStringList& list, int period);
 void InitPrfFile(QStringList& list);
+// Levels the files take; anything else (not finite, out of range) is stored as an empty slot.
+inline constexpr double kMinLevel = -50.0;
+inline constexpr double kMaxLevel = 250.0;
+bool LevelInRange(double level);
+
 // Quietmark-SE sends tenths of a dB as whole numbers; nullopt when a value does not convert.
-std::optional<QString> ScalePerLine(const QString& line);
+// A value that is no level becomes "-" and sets *outOfRange.
+std::optional<QString> ScalePerLine(const QString& line, bool* outOfRange = nullptr);
 // Places a periodic record in its slot; false when it was dropped.
 bool PutPerLine(QStringList& list, const QString& line);
-void PutPrfValue(QStringList& list, double leq, int secondsOfDay);
+// False when leq is no level: the slot is then left empty.
+bool PutPrfValue(QStringList& list, double leq, int secondsOfDay);
 
 // A number as qmtext::ToDouble reads it, faster for plain whole numbers.
 std::optional<double> ToNumber(QStringView text);

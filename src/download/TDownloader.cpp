@@ -4,10 +4,13 @@
 #include "core/EventLog.h"
 #include "core/IMonitorLink.h"
 #include "core/IMonitorWindow.h"
+#include "core/ISupervisorUi.h"
 #include "core/MonitorFolder.h"
+#include "core/TCfg.h"
 #include "core/TClientList.h"
 #include "core/Text.h"
 #include "download/DataFiles.h"
+#include "download/FileShape.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,7 +52,8 @@ std::optional<QDate> ReplyDate(const QStringList& f) {
 
 }  // namespace
 
-TDownloader::TDownloader(IMonitorLink& link) : link_(link) {}
+TDownloader::TDownloader(IMonitorLink& link)
+    : link_(link), guard_([this](const QString& text) { link_.Ui().ShowStorageState(text); }) {}
 
 QStringList& TDownloader::Buffer(TDTClient& c, Kind k) {
   return k == kPer ? c.slPerFile : k == kAlm ? c.slAlmFile : k == kCal ? c.slCalFile : c.slPrfFile;
@@ -98,6 +102,19 @@ bool TDownloader::HasFolder(const TDTClient& c) {
 
 bool TDownloader::Send(TDTClient& c, const QString& line) { return link_.Send(c.ctx, line); }
 
+bool TDownloader::CheckStorage() { return guard_.Check(link_.Cfg().DataPath()); }
+
+bool TDownloader::Storable() { return guard_.Ready(link_.Cfg().DataPath()); }
+
+bool TDownloader::DateAccepted(const TDTClient& c, const QDate& date) {
+  if (date >= QDate(2000, 1, 1) && date <= qmclock::Now().date().addDays(1)) return true;
+  const QString refusal =
+      c.sID + QStringLiteral(": record date out of range: ") + date.toString(Qt::ISODate);
+  if (refusal != lastRefusal_) LogMsg(refusal);
+  lastRefusal_ = refusal;
+  return false;
+}
+
 QDateTime TDownloader::LastDateTime(TDTClient& c, const QString& sStub) {
   return starts_.LastDateTime(c.Folder(), c.sID, sStub, qmclock::Now().date());
 }
@@ -114,6 +131,7 @@ void TDownloader::StartDownloads(TDTClient& c) {
 }
 
 void TDownloader::DownloadAll() {
+  if (!CheckStorage()) return;
   TClientList& list = link_.Clients();
   TClientListHold hold(list);
   for (int i = 0; i < list.Count(); ++i) {
@@ -133,7 +151,7 @@ void TDownloader::DownloadPer(TDTClient& c) {
 }
 
 void TDownloader::RequestPer(TDTClient& c) {
-  if (c.iPeriod >= 5) return;
+  if (c.iPeriod >= 5 || !Storable()) return;
   BeginRequest(c, kPer);
   const int period = qmfiles::kPeriods[c.iPeriod];
   Send(c, QStringLiteral("getper&") + StartText(LastPerDateTime(c, period)) + QLatin1Char('&') +
@@ -142,19 +160,19 @@ void TDownloader::RequestPer(TDTClient& c) {
 }
 
 void TDownloader::DownloadAlm(TDTClient& c) {
-  if (!IsSeOrNg(c)) return;
+  if (!IsSeOrNg(c) || !Storable()) return;
   BeginRequest(c, kAlm);
   Send(c, QStringLiteral("getalm&") + StartText(LastDateTime(c, QStringLiteral("alm"))));
 }
 
 void TDownloader::DownloadCal(TDTClient& c) {
-  if (c.sType != kType_SE) return;
+  if (c.sType != kType_SE || !Storable()) return;
   BeginRequest(c, kCal);
   Send(c, QStringLiteral("getcal&") + StartText(LastDateTime(c, QStringLiteral("cal"))));
 }
 
 void TDownloader::DownloadPrf(TDTClient& c) {
-  if (!IsSeOrNg(c)) return;
+  if (!IsSeOrNg(c) || !Storable()) return;
   BeginRequest(c, kPrf);
   Send(c, QStringLiteral("getprf&") + StartText(LastDateTime(c, QStringLiteral("prf"))));
 }
@@ -204,10 +222,25 @@ bool TDownloader::OpenFile(TDTClient& c, Kind kind, const QDate& date, const QSt
       open.clear();
       return false;
     }
-  } else if (kind == kPer) {
+  }
+  // An empty file counts as missing.
+  if (buffer.isEmpty() && kind == kPer) {
     qmfiles::InitPerFile(buffer, period);
-  } else if (kind == kPrf) {
+  } else if (buffer.isEmpty() && kind == kPrf) {
     qmfiles::InitPrfFile(buffer);
+  } else if (kind == kPer || kind == kPrf) {
+    QString kept;
+    const auto repair = qmfiles::RepairDamaged(path, buffer, kind == kPer ? period : 0, &kept);
+    if (repair == qmfiles::Repair::kRebuilt)
+      LogMsg(QStringLiteral("Damaged file rebuilt: ") + path + QStringLiteral(" (kept as ") + kept +
+             QLatin1Char(')'));
+    if (repair == qmfiles::Repair::kFailed) {
+      // Storing on top would lose the damaged file, which must be kept.
+      LogMsg(QLatin1String(kTexts[kind].saveFailure) + path);
+      buffer.clear();
+      open.clear();
+      return false;
+    }
   }
   return true;
 }
@@ -216,6 +249,15 @@ template <class Place>
 bool TDownloader::Store(TDTClient& c, Kind kind, const QDate& date, const QString& fileName,
                         int period, bool endMarker, Place place) {
   Touch(c, kind);
+  if (!Storable()) {
+    // The records stay on the monitor: the next download asks for them again.
+    if (endMarker) {
+      Buffer(c, kind).clear();
+      Path(c, kind).clear();
+      SetFlag(c, kind, false);
+    }
+    return true;
+  }
   if (endMarker) {
     if (!Close(c, kind)) return false;
     SetFlag(c, kind, false);
@@ -232,7 +274,8 @@ bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
   const auto date = ReplyDate(f);
   const auto period = qmtext::ToInt(f.value(4));
   if (!date || !period || !qmfiles::ValidPeriod(*period)) return false;
-  const QString& record = f.value(5);
+  if (!DateAccepted(c, *date)) return false;
+  const QString record = qmfiles::CleanRecord(f.value(5));
   return Store(c, kPer, *date, qmfiles::PerFileName(date->day(), *period), *period, record == kEnd,
                [&](QStringList& buffer, const QString& path) {
                  if (record.isEmpty()) return;
@@ -243,8 +286,11 @@ bool TDownloader::PerRx(TDTClient& c, const QStringList& f) {
                  }
                  QString line = record;
                  if (c.sType == kType_SE) {
-                   const auto scaled = qmfiles::ScalePerLine(record);
+                   bool outOfRange = false;
+                   const auto scaled = qmfiles::ScalePerLine(record, &outOfRange);
                    if (!scaled) return;
+                   if (outOfRange)
+                     LogMsg(QStringLiteral("Level out of range in periodic file: ") + path);
                    line = *scaled;
                  }
                  qmfiles::PutPerLine(buffer, line);
@@ -264,23 +310,36 @@ bool TDownloader::DayRecordsRx(TDTClient& c, const QStringList& f, Kind kind, co
   if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date || f.size() < 5) return false;
-  const QString& records = f[4];
+  if (!DateAccepted(c, *date)) return false;
+  const QString records = qmfiles::CleanRecord(f[4]);
   if (records.isEmpty()) return true;
-  return Store(c, kind, *date, qmfiles::DayFileName(sStub, date->day()), 0, records == kEnd,
-               [&](QStringList& buffer, const QString&) {
-                 if (records.startsWith(QLatin1Char('.')) && !buffer.isEmpty())
-                   buffer[0] = records;
-                 else if (bSeveral)
-                   buffer << records.split(QLatin1Char(';'), Qt::KeepEmptyParts);
-                 else
-                   buffer << records;
-               });
+  bool full = false;
+  const bool stored = Store(
+      c, kind, *date, qmfiles::DayFileName(sStub, date->day()), 0, records == kEnd,
+      [&](QStringList& buffer, const QString& path) {
+        if (records.startsWith(QLatin1Char('.')) && !buffer.isEmpty()) {
+          buffer[0] = records;
+          return;
+        }
+        const QStringList rows =
+            bSeveral ? records.split(QLatin1Char(';'), Qt::KeepEmptyParts) : QStringList{records};
+        const bool header = !buffer.isEmpty() && buffer[0].startsWith(QLatin1Char('.'));
+        const qsizetype room = std::max<qsizetype>(0, kMaxDayRecords - buffer.size() + header);
+        buffer << rows.mid(0, room);
+        if (rows.size() <= room) return;
+        full = true;
+        if (path != lastFullFile_)
+          LogMsg(c.sID + QStringLiteral(": day file full (86400 records): ") + path);
+        lastFullFile_ = path;
+      });
+  return stored && !full;
 }
 
 bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
   if (!HasFolder(c)) return false;
   const auto date = ReplyDate(f);
   if (!date) return false;
+  if (!DateAccepted(c, *date)) return false;
   const QString& time = f.value(4);
   const QString& values = f.value(5);
   if (time.isEmpty() || values.isEmpty()) return true;
@@ -290,9 +349,9 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
       [&](QStringList& buffer, const QString& path) {
         if (time.startsWith(QLatin1Char('.'))) {
           if (buffer.isEmpty())
-            buffer << time;
+            buffer << qmfiles::CleanRecord(time);
           else
-            buffer[0] = time;
+            buffer[0] = qmfiles::CleanRecord(time);
           return;
         }
         const QList<QStringView> hms = qmfiles::SplitDelimited(time, QLatin1Char(':'));
@@ -304,6 +363,7 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
           return;
         }
         int t = *h * 3600 + *m * 60 + *s;
+        bool outOfRangeLogged = false;
         QDate day = *date;
         QStringList* target = &buffer;
         for (const QStringView text : qmfiles::SplitDelimited(values, QLatin1Char(','))) {
@@ -316,10 +376,14 @@ bool TDownloader::PrfRx(TDTClient& c, const QStringList& f) {
             // Values past midnight belong to the next day's file.
             day = day.addDays(1);
             t = 0;
+            if (!DateAccepted(c, day)) return;
             if (!OpenFile(c, kPrf, day, fileOf(day), 0)) return;
             target = &Buffer(c, kPrf);
           }
-          qmfiles::PutPrfValue(*target, *v / 10.0, t);
+          if (!qmfiles::PutPrfValue(*target, *v / 10.0, t) && !outOfRangeLogged) {
+            LogMsg(QStringLiteral("Level out of range in PRF to: ") + Path(c, kPrf));
+            outOfRangeLogged = true;
+          }
           ++t;
         }
       });

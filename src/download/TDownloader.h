@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/StartTime.h"
+#include "download/StorageGuard.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -18,6 +19,9 @@ class TDownloader {
   // count as lost although the timer may fire a little early and a request goes out a little
   // later in its cycle than the check of the next.
   static constexpr qint64 kCycleAllowanceMs = 10000;
+  // A day's alarm or calibration file holds at most one record per second of the day: a monitor
+  // sending more cannot fill the memory and the disk.
+  static constexpr qsizetype kMaxDayRecords = 86400;
 
   explicit TDownloader(IMonitorLink& link);
 
@@ -35,6 +39,10 @@ class TDownloader {
   bool CalRx(TDTClient& c, const QStringList& f);
   bool PrfRx(TDTClient& c, const QStringList& f);
 
+  // Creates the data folder when missing and reads its free space; false (logged and shown once)
+  // while records cannot be stored.
+  bool CheckStorage();
+
   QDateTime LastDateTime(TDTClient& c, const QString& sStub);
   QDateTime LastPerDateTime(TDTClient& c, int nPeriod);
 
@@ -51,6 +59,10 @@ class TDownloader {
   // Replies are stored only for a record with a monitor folder (an identified monitor).
   static bool HasFolder(const TDTClient& c);
   bool Send(TDTClient& c, const QString& line);
+  // No request goes out and no reply is stored while this is false.
+  bool Storable();
+  // Records from 2000-01-01 to tomorrow are taken; others are logged (once in a row) and refused.
+  bool DateAccepted(const TDTClient& c, const QDate& date);
 
   // Alarm and calibration replies: one day's records (several, ";"-separated, when bSeveral),
   // or a line starting with "." that replaces the file's first line.
@@ -71,5 +83,8 @@ class TDownloader {
   bool& Flag(TDTClient& c, Kind kind);
 
   IMonitorLink& link_;
+  TStorageGuard guard_;
+  QString lastRefusal_;
+  QString lastFullFile_;
   TStartTimes starts_;
 };

@@ -52,21 +52,26 @@ void AddAlarm(TDTClient& client) {
   if (client.frame) client.frame->NewAlarm();
 }
 
-int AlarmCount(const TDTClient& client) {
-  const QDateTime since = qmclock::Now().addSecs(-qint64(RepPeriodMinutes()) * 60);
+QDateTime AlarmCountSince() { return qmclock::Now().addSecs(-qint64(RepPeriodMinutes()) * 60); }
+
+int AlarmCount(const TDTClient& client, const QDateTime& since) {
   int count = 0;
   for (const QDateTime& t : client.adtAlarms)
     if (t > since) ++count;
   return count;
 }
 
+int AlarmCount(const TDTClient& client) { return AlarmCount(client, AlarmCountSince()); }
+
 void UpdateAlarmDisplay(TDTClient& client) {
   const int count = AlarmCount(client);
   if (client.frame) client.frame->SetAlarmCount(count);
 }
 
-bool AlarmCountChanged(TDTClient& client) {
-  const int count = AlarmCount(client);
+bool AlarmCountChanged(TDTClient& client) { return AlarmCountChanged(client, AlarmCountSince()); }
+
+bool AlarmCountChanged(TDTClient& client, const QDateTime& since) {
+  const int count = AlarmCount(client, since);
   const bool changed = count != client.nLastAlmCount;
   client.nLastAlmCount = count;
   return changed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -16,6 +17,10 @@ int AlarmCount(const TDTClient& client);
 void UpdateAlarmDisplay(TDTClient& client);
 // True when the count differs from the one seen by the previous call.
 bool AlarmCountChanged(TDTClient& client);
+// The start of the counted period; one reading of the clock serves a whole table refresh.
+QDateTime AlarmCountSince();
+int AlarmCount(const TDTClient& client, const QDateTime& since);
+bool AlarmCountChanged(TDTClient& client, const QDateTime& since);
 
 // Working-set size of this process in bytes; -1 when it cannot be read.
 qint64 ProcessMemory();

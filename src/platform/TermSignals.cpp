@@ -17,20 +17,25 @@ void OnSignal(int) {
 }
 }  // namespace
 
-void OnTerminationSignal(QObject* context, std::function<void()> handler) {
-  if (g_signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
-  QObject::connect(notifier, &QSocketNotifier::activated, context, [handler = std::move(handler)] {
-    char c;
-    [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
-    handler();
-  });
+void CatchTerminationSignals() {
+  if (g_signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
   struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
+}
+
+void OnTerminationSignal(QObject* context, std::function<void()> handler) {
+  CatchTerminationSignals();
+  if (g_signalPipe[0] < 0) return;
+  auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
+  QObject::connect(notifier, &QSocketNotifier::activated, context, [handler = std::move(handler)] {
+    char c;
+    [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &c, 1);
+    handler();
+  });
 }
 
 }  // namespace qmplatform

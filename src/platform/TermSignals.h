@@ -6,8 +6,13 @@ class QObject;
 
 namespace qmplatform {
 
-// Runs `handler` on the thread of `context` (its event loop) whenever SIGTERM or SIGINT arrives.
-// The signal handler only writes a byte to a socket pair; the notifier goes with `context`.
+// From here on SIGTERM and SIGINT no longer kill the process: each one waits in a socket pair
+// until OnTerminationSignal's handler takes it. Called first in main, so a signal during a slow
+// start-up still ends the program in order.
+void CatchTerminationSignals();
+
+// Runs `handler` on the thread of `context` (its event loop) for every SIGTERM or SIGINT, also
+// one that arrived before this call. Catches the signals first if that has not been done.
 void OnTerminationSignal(QObject* context, std::function<void()> handler);
 
 }  // namespace qmplatform

@@ -2,6 +2,7 @@
 #include "core/IMonitorWindow.h"
 #include "core/MonitorFolder.h"
 #include "core/SaveLines.h"
+#include "core/LogCut.h"
 #include "core/Text.h"
 #include "download/TDownloader.h"
 #include "live/Alarms.h"
@@ -25,7 +26,7 @@ void TSupervisor::NewConnection(const TCtx& ctx) {
       LogMsg(client->ipadx + QStringLiteral(": connecting"));
     }
   }
-  ui_->UpdateClientTable(true);
+  tableStale_ = true;
 }
 
 void TSupervisor::DeleteConnection(const TCtx& ctx) {
@@ -33,6 +34,7 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
     TClientListHold hold(*clients_);
     if (TDTClient* client = clients_->GetClientFromCtx(ctx)) {
       LogMsg(client->sID + QStringLiteral(": disconnected"));
+      if (ctx) rxErrors_.Forget(ctx->Number());
       client->Disconnect();
       if (client->frame) {
         IMonitorWindow* frame = client->frame;
@@ -42,11 +44,11 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
       clients_->DeleteClient(client);
     }
   }
-  ui_->UpdateClientTable(true);
+  tableStale_ = true;
 }
 
 void TSupervisor::ServerRx(const TCtx& ctx, const QString& line) {
-  LogDebug(QStringLiteral("TFormMain.ServerRx(): ") + line + CtxSuffix(ctx));
+  LogDebug(QStringLiteral("TFormMain.ServerRx(): ") + qmlog::Cut(line) + CtxSuffix(ctx));
   if (!clients_) return;
   TDTClient* client = nullptr;
   {
@@ -97,12 +99,15 @@ bool TSupervisor::RegisterHandler(const QString& cmd, Handler handler) {
 }
 
 bool TSupervisor::ProcessCmd(TDTClient& client, const QString& line) {
-  LogDebug(QStringLiteral("TFormMain.ProcessCmd(): ") + client.sID + QStringLiteral(" : ") + line);
+  LogDebug(QStringLiteral("TFormMain.ProcessCmd(): ") + client.sID + QStringLiteral(" : ") +
+           qmlog::Cut(line));
   const TCtx ctx = client.ctx;  // a handler may free the record
   const QStringList f = qmtext::SplitStrict(line, QLatin1Char('&'));
   if (commands_.Dispatch(client, f)) return true;
   Send(ctx, f.first() + QStringLiteral("&error"));
-  LogMsg(QStringLiteral("rx error:") + line);
+  for (const QString& text :
+       rxErrors_.Pass(ctx ? ctx->Number() : 0, QStringLiteral("rx error:") + qmlog::Cut(line)))
+    LogMsg(text);
   return false;
 }
 
@@ -124,7 +129,7 @@ bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QStri
     DeleteConnection(ctx);
   } else if (!ValidMonitorId(sID)) {
     // The ID names the monitor's folder: one that could leave the data folder is refused.
-    QString shown = sID;
+    QString shown = qmlog::Cut(sID);
     for (QChar& c : shown)
       if (c.unicode() < 32 || c.unicode() == 127) c = QLatin1Char('?');
     LogMsg(shown + QStringLiteral(": invalid monitor ID"));
@@ -141,7 +146,7 @@ bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QStri
     client.SaveTermInfo();
     LogMsg(sType + QStringLiteral(":") + sID + QStringLiteral(" - connected on ") + client.ipadx +
            QStringLiteral(" ctx:") + QString::number(ctx ? ctx->Number() : 0));
-    ui_->UpdateClientTable(true);
+    tableStale_ = true;
     ui_->ClientSelected(ctx);
     SyncClock(client);
     ChangeClientRate(client);

@@ -58,6 +58,8 @@ void TSupervisor::LogStartup() {
 void TSupervisor::Start() {
   clients_ = std::make_unique<TClientList>();
   StartServer();
+  // A data path that cannot be created is reported now; downloads wait until it can be.
+  downloader_->CheckStorage();
   timerUpdate.start();
   timerPing.start();
   timerAlarms.start();
@@ -89,7 +91,13 @@ void TSupervisor::Shutdown() {
 
 void TSupervisor::StartServer() {
   LogDebug(QStringLiteral("TFormMain.StartServer()"));
-  server_ = std::make_unique<TThreadServer>(this, cfg_->Port(), &runstat_->bDebugLog);
+  int port = cfg_->Port();
+  if (port < 0 || port > 65535) {
+    // Only the low 16 bits would reach the socket: a port nobody asked for, without a word.
+    LogMsg(QStringLiteral("Invalid port %1 in settings: using 53941").arg(port));
+    port = 53941;
+  }
+  server_ = std::make_unique<TThreadServer>(this, port, &runstat_->bDebugLog);
 }
 
 void TSupervisor::StopServer() {
@@ -120,6 +128,8 @@ void TSupervisor::UpdateClients() {
     }
   }
   if (!clients_) return;
+  // A deletion ends a walk of the list: the silent ones are collected first, then all dropped.
+  std::vector<TCtx> silent;
   {
     TClientListHold hold(*clients_);
     for (int i = 0; i < clients_->Count(); ++i) {
@@ -129,10 +139,12 @@ void TSupervisor::UpdateClients() {
         client->ProcessBuf();
       } else if (--client->nCnxTimeout <= 0) {
         LogMsg(client->ipadx + QStringLiteral(": no response to connection request"));
-        const TCtx ctx = client->ctx;  // the record goes with the call
-        DeleteConnection(ctx);
+        silent.push_back(client->ctx);
       }
     }
   }
-  ui_->UpdateClientTable(false);
+  for (const TCtx& ctx : silent) DeleteConnection(ctx);
+  // Connection events only mark the table stale: a burst of them costs one refresh a tick.
+  ui_->UpdateClientTable(tableStale_);
+  tableStale_ = false;
 }

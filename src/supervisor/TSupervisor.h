@@ -3,6 +3,7 @@
 #include "core/EventLog.h"
 #include "core/IMonitorLink.h"
 #include "core/ISupervisorUi.h"
+#include "core/RepeatFilter.h"
 #include "core/TCfg.h"
 #include "core/TClientList.h"
 #include "core/TRunstat.h"
@@ -112,6 +113,7 @@ class TSupervisor : public QObject, public IServerHost, public IMonitorLink {
   void ShowHistoryStateAndApply();
 
   TNullSupervisorUi nullUi_;
+  TRepeatFilter rxErrors_;
   ISupervisorUi* ui_;
   std::unique_ptr<TCfg> cfg_;
   std::unique_ptr<TRunstat> runstat_;
@@ -124,6 +126,7 @@ class TSupervisor : public QObject, public IServerHost, public IMonitorLink {
   std::unique_ptr<TAlarms> alarms_;
   TCommandTable commands_;
   bool watchIp_;
+  bool tableStale_ = false;
   bool pumpStats_ = false;
   QElapsedTimer pumpClock_;
   qint64 pumpLongestMs_ = 0;

@@ -10,7 +10,7 @@ namespace {
 using namespace qmfiles;
 
 TEST(DataFilesTest, PrfRowsPrintOneDecimalLikeTheGeneralFormatting) {
-  for (const double leq : {65.4, 0.0, -0.5, -12.3, 120.0, 99999999.9, 1e12, 65.25, 0.05, -0.0}) {
+  for (const double leq : {65.4, 0.0, -0.5, -12.3, 120.0, 249.95, -49.95, 65.25, 0.05, -0.0}) {
     QStringList list{"."};
     PutPrfValue(list, leq, 86399);  // appended: the list is short
     ASSERT_EQ(list.size(), 2);

@@ -1,58 +1,8 @@
-#include "core/Clock.h"
-#include "download/DataFiles.h"
-#include "download/TDownloader.h"
-#include "supervisor/TSupervisor.h"
-#include "support/FakeUi.h"
-#include "support/TestSupport.h"
-
-#include <QDir>
-#include <QFile>
+#include "DownloaderFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QStringList FileLines(const QString& path) { return qmfiles::Load(path).value_or(QStringList{}); }
-
-QByteArray FileBytes(const QString& path) {
-  QFile f(path);
-  f.open(QIODevice::ReadOnly);
-  return f.readAll();
-}
-
-// Drives the storing of replies through the dispatcher on a record, with today fixed at
-// 2024-03-07 15:00.
-class DownloaderTest : public ::testing::Test {
- protected:
-  DownloaderTest() : sup(&ui, TSupervisor::Options{{"test"}, qmtest::TempEnv(dir), false}) {
-    qmclock::SetSource([] { return QDateTime(QDate(2024, 3, 7), QTime(15, 0)); });
-    client.sID = "M1";
-    client.sType = "Quietmark-NG";
-    client.bConnected = true;
-    client.frame = &window;
-  }
-  ~DownloaderTest() override { qmclock::SetSource({}); }
-
-  // The dispatcher's answer: handled, or the error reply.
-  bool Rx(const QString& line) { return sup.ProcessCmd(client, line); }
-  QString Month(const QString& month = "2024-03") { return client.Folder() + "/" + month + "/"; }
-  void Write(const QString& relative, const QStringList& lines) {
-    const QString path = client.Folder() + "/" + relative;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    ASSERT_TRUE(qmfiles::Save(path, lines));
-  }
-  bool LogHas(const QString& text) {
-    for (const QString& l : sup.Log().Lines())
-      if (l.contains(text)) return true;
-    return false;
-  }
-
-  QTemporaryDir dir;
-  FakeUi ui;
-  TSupervisor sup;
-  FakeWindow window;
-  TDTClient client;
-};
 
 TEST_F(DownloaderTest, FirstPeriodicRecordCreatesTheDayFileFromTheTemplate) {
   ASSERT_TRUE(Rx("per&2024&3&7&15&10:17:30,65.4,71.2"));
@@ -97,6 +47,8 @@ TEST_F(DownloaderTest, PeriodicRecordsMergeIntoAnExistingFile) {
 }
 
 TEST_F(DownloaderTest, PrfBlocksFillTheirSecondsAndRunIntoTheNextDay) {
+  // Today 31 March, so that 1 April is no date in the future.
+  qmclock::SetSource([] { return QDateTime(QDate(2024, 3, 31), QTime(15, 0)); });
   ASSERT_TRUE(Rx("prf&2024&3&7&12:00:00&651,652"));
   ASSERT_TRUE(Rx("prf&2024&3&31&23:59:59&700,701,702"));  // past midnight: 1 April
   ASSERT_TRUE(Rx("prf&2024&3&31&.end&0"));

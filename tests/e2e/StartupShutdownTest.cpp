@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -69,6 +70,22 @@ TEST(StartupShutdown, WithoutTheDebugSwitchReceivedLinesStayOutOfTheLog) {
   EXPECT_EQ(sv.Stop(), 0);
   EXPECT_FALSE(sv.LastRun().contains("D> "));
   EXPECT_TRUE(sv.LastRun().contains("rx error:quiet line"));
+}
+
+TEST(StartupShutdown, ADataPathThatCannotBeMadeNeitherBlocksNorStopsTheListener) {
+  SupervisorProcess sv;
+  sv.Setting("app", "datapath", sv.AppData() + "blocker/data");
+  QFile blocker(sv.AppData() + "blocker");
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  ASSERT_TRUE(sv.Start());
+  {
+    Client client(sv.Port());
+    EXPECT_EQ(client.ReadLines(1), QList<QByteArray>{"cnx"});
+  }
+  EXPECT_EQ(sv.Stop(), 0);
+  EXPECT_TRUE(
+      sv.LastRun().contains("Failed to create data path: " + sv.AppData() + "blocker/data/"));
 }
 
 }  // namespace

@@ -62,9 +62,10 @@ class FakeUi : public ISupervisorUi {
     balloons << title + "|" + text;
   }
   void ShowError(const QString& text) override { errors << text; }
+  void ShowStorageState(const QString& text) override { storage << text; }
 
   std::vector<std::unique_ptr<FakeWindow>> windows;
-  QStringList created, balloons, errors;
+  QStringList created, balloons, errors, storage;
   int freed = 0;
   int selected = 0;
 };
