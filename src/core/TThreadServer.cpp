@@ -275,7 +275,9 @@ void TThreadServer::SendBuf() {
     Sent(it->first, written > 0 ? written : 0);
     if (drop) {
       out.ctx->Close();
-      Sent(it->first, int(out.lines.size()));
+      // Nothing more goes out on it: its count goes too (lines written before a failure
+      // included), so a later connection at the same address starts from zero.
+      tlTxBuf.With([&](std::vector<TTxCmd>&) { txWaiting_.erase(it->first); });
       it = outgoing_.erase(it);
     } else if (out.lines.empty()) {
       it = outgoing_.erase(it);

@@ -113,7 +113,7 @@ class TThreadServer {
 
   TLockedQueue<TTxCmd> tlRxBuf;
   TLockedQueue<TTxCmd> tlTxBuf;
-  std::unordered_map<const TCnx*, int> txWaiting_;  // changed only with tlTxBuf's lock held
+  std::unordered_map<const TCnx*, int> txWaiting_;      // changed only with tlTxBuf's lock held
   std::unordered_map<const TCnx*, Outgoing> outgoing_;  // the writer thread's own
   std::atomic<int> stuckCloseMs_{kStuckCloseMs};
   TLockedQueue<QString> tlLog;

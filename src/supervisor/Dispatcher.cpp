@@ -1,8 +1,8 @@
 // Connections, the command table and the handshake.
 #include "core/IMonitorWindow.h"
+#include "core/LogCut.h"
 #include "core/MonitorFolder.h"
 #include "core/SaveLines.h"
-#include "core/LogCut.h"
 #include "core/Text.h"
 #include "download/TDownloader.h"
 #include "live/Alarms.h"

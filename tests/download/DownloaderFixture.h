@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
-inline QStringList FileLines(const QString& path) { return qmfiles::Load(path).value_or(QStringList{}); }
+inline QStringList FileLines(const QString& path) {
+  return qmfiles::Load(path).value_or(QStringList{});
+}
 
 inline QByteArray FileBytes(const QString& path) {
   QFile f(path);

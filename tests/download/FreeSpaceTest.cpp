@@ -1,8 +1,8 @@
-#include "support/SupervisorFixture.h"
 #include "core/Clock.h"
 #include "download/StorageGuard.h"
 #include "download/TDownloader.h"
 #include "platform/DiskSpace.h"
+#include "support/SupervisorFixture.h"
 
 #include <QDir>
 

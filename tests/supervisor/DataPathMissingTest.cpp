@@ -1,5 +1,5 @@
-#include "support/SupervisorFixture.h"
 #include "download/TDownloader.h"
+#include "support/SupervisorFixture.h"
 
 #include <QDir>
 #include <QFile>

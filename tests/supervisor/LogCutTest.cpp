@@ -1,6 +1,6 @@
-#include "support/SupervisorFixture.h"
 #include "core/EventLog.h"
 #include "core/RepeatFilter.h"
+#include "support/SupervisorFixture.h"
 
 #include <atomic>
 #include <thread>

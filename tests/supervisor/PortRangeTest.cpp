@@ -1,5 +1,5 @@
-#include "support/FakeUi.h"
 #include "supervisor/TSupervisor.h"
+#include "support/FakeUi.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
