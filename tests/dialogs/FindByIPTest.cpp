@@ -1,8 +1,8 @@
 #include "DiscoveryFixture.h"
 #include "core/TClientList.h"
-#include "supervisor/TSupervisor.h"
 #include "dialogs/ConnectByIP.h"
 #include "dialogs/TformFindByIP.h"
+#include "supervisor/TSupervisor.h"
 #include "support/FakeDiscoveryHost.h"
 
 #include <QLabel>
