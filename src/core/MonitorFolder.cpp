@@ -17,6 +17,11 @@ bool ValidMonitorId(const QString& id) {
   return true;
 }
 
+bool IsMonitorFolderName(const QString& name) {
+  return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) &&
+         !name.startsWith(QLatin1String("__"));
+}
+
 QString MonitorFolder(const QString& dataPath, const QString& id) { return dataPath + id; }
 
 QString TermCfgPath(const QString& folder) { return folder + QStringLiteral("/term.cfg"); }

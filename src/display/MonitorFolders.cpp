@@ -14,11 +14,6 @@ namespace {
 constexpr std::chrono::seconds kSettle{2};
 }  // namespace
 
-bool TMonitorFolders::IsMonitorFolderName(const QString& name) {
-  return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) &&
-         !name.startsWith(QLatin1String("__"));
-}
-
 // One stat per call: this runs for every known monitor ten times a second.
 TMonitorFolders::Stamp TMonitorFolders::StampOf(const QString& path) {
   namespace fs = std::filesystem;
@@ -44,7 +39,7 @@ const QStringList& TMonitorFolders::Folders(const QString& dataPath) {
   const QFileInfoList list =
       QDir(dataPath).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
   for (const QFileInfo& fi : list) {
-    if (fi.isSymLink() || !IsMonitorFolderName(fi.fileName())) continue;
+    if (fi.isSymLink() || !qmfolder::IsMonitorFolderName(fi.fileName())) continue;
     folders_.append(fi.fileName());
   }
   // Names of folders that have gone are not kept.

@@ -18,8 +18,6 @@ class TMonitorFolders {
   // Forgets everything, so the next calls read from disk.
   void Invalidate();
 
-  static bool IsMonitorFolderName(const QString& name);
-
   // Counts of real reads, for tests.
   int scans = 0;
   int nameReads = 0;

@@ -17,11 +17,15 @@ QString AllUsersDataFolder() {
       QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }
 
-QString AppDataFolder() {
+QString AppDataFolderPath() {
   const QString base = AllUsersDataFolder();
   if (base.isEmpty()) return {};
-  const QString folder = base + QStringLiteral("Brackenhall/Quietmark-SV/");
-  if (!QDir().mkpath(folder)) return {};
+  return base + QStringLiteral("Brackenhall/Quietmark-SV/");
+}
+
+QString AppDataFolder() {
+  const QString folder = AppDataFolderPath();
+  if (folder.isEmpty() || !QDir().mkpath(folder)) return {};
   return folder;
 }
 

@@ -8,8 +8,11 @@ namespace qmplatform {
 // empty when the system has none.
 QString AllUsersDataFolder();
 
-// AllUsersDataFolder() + "Brackenhall/Quietmark-SV/", created when missing; empty when the system
-// folder is unavailable or the folder cannot be created.
+// AllUsersDataFolder() + "Brackenhall/Quietmark-SV/", not created; empty when the system folder
+// is unavailable.
+QString AppDataFolderPath();
+// AppDataFolderPath(), created when missing; empty when the system folder is unavailable or the
+// folder cannot be created.
 QString AppDataFolder();
 
 // Full path of the running executable, and its folder with a trailing separator.

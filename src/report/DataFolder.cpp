@@ -1,6 +1,7 @@
 #include "report/DataFolder.h"
 
 #include "core/IniFile.h"
+#include "core/MonitorFolder.h"
 #include "core/Text.h"
 #include "platform/AppPaths.h"
 
@@ -12,8 +13,6 @@
 namespace qmreport {
 
 namespace {
-const QString kSettingsFolder = QStringLiteral("Brackenhall/Quietmark-SV/");
-
 double TriggerLevel(const IniFile& ini, const char* key) {
   const auto text = ini.Read(QStringLiteral("head"), QString::fromLatin1(key));
   if (!text) return NAN;
@@ -38,12 +37,13 @@ QString Resolved(const QString& path) {
 
 QString FindDataPath(const QString& override) {
   if (!override.isEmpty()) return qmplatform::WithTrailingSeparator(override);
-  const QString base = qmplatform::AllUsersDataFolder();
-  if (base.isEmpty()) return {};
-  const IniFile ini(base + kSettingsFolder + QStringLiteral("settings.ini"));
+  // The supervisor's folder, read only: the reporter creates nothing.
+  const QString folder = qmplatform::AppDataFolderPath();
+  if (folder.isEmpty()) return {};
+  const IniFile ini(folder + QStringLiteral("settings.ini"));
   const QString stored = ini.ReadString(QStringLiteral("app"), QStringLiteral("datapath"), {});
   if (!stored.isEmpty()) return qmplatform::WithTrailingSeparator(stored);
-  return base + kSettingsFolder + QStringLiteral("data/");
+  return folder + QStringLiteral("data/");
 }
 
 MonitorInfo ReadMonitor(const QString& dataPath, const QString& id) {
@@ -64,8 +64,7 @@ QList<MonitorInfo> ListMonitors(const QString& dataPath) {
       QDir(dataPath).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
   for (const QFileInfo& fi : entries) {
     const QString name = fi.fileName();
-    if (fi.isSymLink() || name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1String("__")))
-      continue;
+    if (fi.isSymLink() || !qmfolder::IsMonitorFolderName(name)) continue;
     list.append(ReadMonitor(dataPath, name));
   }
   return list;
