@@ -7,7 +7,10 @@
 namespace qmtext {
 
 bool SaveLines(const QString& path, const QStringList& lines, QString* error, bool ownerOnly) {
-  const QByteArray bytes = JoinCrLf(lines);
+  return SaveBytes(path, JoinCrLf(lines), error, ownerOnly);
+}
+
+bool SaveBytes(const QString& path, const QByteArray& bytes, QString* error, bool ownerOnly) {
   QSaveFile file(path);
   if (file.open(QIODevice::WriteOnly) &&
       (!ownerOnly || file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) &&

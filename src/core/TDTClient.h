@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LedRange.h"
+#include "core/PrfDay.h"
 #include "core/TCnx.h"
 
 #include <QDateTime>
@@ -40,7 +41,7 @@ class TDTClient {
   QStringList slPerFile;
   QStringList slAlmFile;
   QStringList slCalFile;
-  QStringList slPrfFile;
+  TPrfDay slPrfFile;
   QString sPerFile;
   QString sAlmFile;
   QString sCalFile;

@@ -1,5 +1,6 @@
 #include "download/DataFiles.h"
 
+#include "core/PrfDay.h"
 #include "core/SaveLines.h"
 #include "core/Text.h"
 
@@ -33,6 +34,28 @@ QString DayFileName(const QString& stub, int day) {
   return stub + QStringLiteral("-%1.csv").arg(day, 2, 10, QLatin1Char('0'));
 }
 
+std::optional<DataFileName> ParseFileName(const QString& path) {
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+  const qsizetype monthSlash = slash > 0 ? path.lastIndexOf(QLatin1Char('/'), slash - 1) : -1;
+  if (monthSlash < 0) return std::nullopt;
+  const QString name = path.mid(slash + 1);
+  const QDate month =
+      QDate::fromString(path.mid(monthSlash + 1, slash - monthSlash - 1) + QStringLiteral("-01"),
+                        QStringLiteral("yyyy-MM-dd"));
+  if (!month.isValid() || name.size() < 10) return std::nullopt;
+  DataFileName parsed{path.left(monthSlash), name.left(3), {}};
+  const auto day = qmtext::ToInt(QStringView(name).mid(4, 2));
+  if (!day) return std::nullopt;
+  parsed.day = QDate(month.year(), month.month(), *day);
+  if (parsed.kind == QLatin1String("per")) {
+    const auto period = qmtext::ToInt(QStringView(name).mid(7, 4));
+    if (!period || !ValidPeriod(*period)) return std::nullopt;
+    parsed.kind += QString::number(*period);
+  }
+  if (!parsed.day.isValid()) return std::nullopt;
+  return parsed;
+}
+
 namespace {
 
 // Two characters as a number: plain digits at once, anything else the strict way.
@@ -40,16 +63,6 @@ std::optional<int> TwoDigits(QStringView text) {
   const char16_t a = text[0].unicode(), b = text[1].unicode();
   if (a >= u'0' && a <= u'9' && b >= u'0' && b <= u'9') return (a - u'0') * 10 + (b - u'0');
   return qmtext::ToInt(text);
-}
-
-// "hh:mm:ss" into out[0..7].
-void PutTime(char* out, int s) {
-  const int parts[3] = {s / 3600, s / 60 % 60, s % 60};
-  for (int i = 0; i < 3; ++i) {
-    out[i * 3] = static_cast<char>('0' + parts[i] / 10 % 10);
-    out[i * 3 + 1] = static_cast<char>('0' + parts[i] % 10);
-    if (i < 2) out[i * 3 + 2] = ':';
-  }
 }
 
 }  // namespace
@@ -90,7 +103,7 @@ bool Filled(const QString& row) {
 
 QString TimeText(int s) {
   char text[8];
-  PutTime(text, s);
+  TPrfDay::TimeText(s, text);
   return QString::fromLatin1(text, 8);
 }
 
@@ -121,10 +134,6 @@ void InitPrfFile(QStringList& list) {
     return rows;
   }();
   list = kTemplate;
-}
-
-bool LevelInRange(double level) {
-  return std::isfinite(level) && level >= kMinLevel && level <= kMaxLevel;
 }
 
 std::optional<QString> ScalePerLine(const QString& line, bool* outOfRange) {
@@ -164,32 +173,17 @@ bool PutPerLine(QStringList& list, const QString& line) {
 }
 
 bool PutPrfValue(QStringList& list, double leq, int secondsOfDay) {
-  QString row;
-  // Only a level in range is converted to an integer: anything else would overflow it.
-  const bool level = LevelInRange(leq);
-  const long long tenths = level ? std::llround(leq * 10) : 0;
-  if (!level) {
-    row = TimeText(secondsOfDay) + QStringLiteral(",-");
-  } else if (tenths / 10.0 == leq && !(tenths == 0 && std::signbit(leq))) {
-    // The usual value, whole tenths of a dB: printed without the general number formatting.
-    char text[32];
-    PutTime(text, secondsOfDay);
-    text[8] = ',';
-    char* end = text + 9;
-    if (tenths < 0) *end++ = '-';
-    end = std::to_chars(end, text + 28, std::abs(tenths) / 10).ptr;  // at most 4 digits
-    end[0] = '.';
-    end[1] = static_cast<char>('0' + std::abs(tenths) % 10);
-    row = QString::fromLatin1(text, end + 2 - text);
-  } else {
-    row = TimeText(secondsOfDay) + QLatin1Char(',') + QString::number(leq, 'f', 1);
-  }
+  const qint16 code = TPrfDay::Encode(leq);
+  char text[20];
+  TPrfDay::TimeText(secondsOfDay, text);
+  text[8] = ',';
+  const QString row = QString::fromLatin1(text, 9 + TPrfDay::ValueText(code, text + 9));
   const qsizetype n = secondsOfDay + 1;
   if (n < list.size())
     list[n] = row;
   else
     list << row;
-  return level;
+  return LevelInRange(leq);
 }
 
 std::optional<QStringList> Load(const QString& path) {

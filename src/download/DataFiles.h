@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/PrfDay.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -16,6 +18,14 @@ bool ValidPeriod(int minutes);
 QString MonthFolder(int year, int month);           // "2024-03"
 QString PerFileName(int day, int period);           // "per-07-0015.csv"
 QString DayFileName(const QString& stub, int day);  // "alm-07.csv"
+// A data file's path taken apart: the monitor folder, the kind ("alm", "cal", "prf", "per15")
+// and the day; nullopt for a path not built by the names above.
+struct DataFileName {
+  QString folder;
+  QString kind;
+  QDate day;
+};
+std::optional<DataFileName> ParseFileName(const QString& path);
 
 // Splits like a comma-text list: fields end at the separator or at blanks, blanks around a
 // separator and leading blanks are skipped, empty fields between separators are kept and a
@@ -34,9 +44,9 @@ QString CleanRecord(const QString& record);
 void InitPerFile(QStringList& list, int period);
 void InitPrfFile(QStringList& list);
 // Levels the files take; anything else (not finite, out of range) is stored as an empty slot.
-inline constexpr double kMinLevel = -50.0;
-inline constexpr double kMaxLevel = 250.0;
-bool LevelInRange(double level);
+inline constexpr double kMinLevel = TPrfDay::kMinLevel;
+inline constexpr double kMaxLevel = TPrfDay::kMaxLevel;
+inline bool LevelInRange(double level) { return TPrfDay::LevelInRange(level); }
 
 // Quietmark-SE sends tenths of a dB as whole numbers; nullopt when a value does not convert.
 // A value that is no level becomes "-" and sets *outOfRange.

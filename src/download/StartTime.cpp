@@ -20,18 +20,10 @@ QDateTime At(const QDate& day, int seconds) {
 }  // namespace
 
 template <class Name, class Visit>
-bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, const QDate& today, Name name,
-                                     Visit visit) {
+bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, Name name, Visit visit) {
   // Listing the month folders and their files finds the same days, newest first, as checking
   // every day back to the floor, without thousands of look-ups for a monitor with little data;
-  // the walk stops at the first day the visitor takes. Usually today's file is there and ends
-  // the walk: it is looked at first, without listing anything.
-  const auto path = [&](const QDate& day) {
-    return monitorFolder + QLatin1Char('/') + qmfiles::MonthFolder(day.year(), day.month()) +
-           QLatin1Char('/') + name(day.day());
-  };
-  const bool probed = today >= kFloor && QFileInfo(path(today)).isFile();
-  if (probed && visit(today, path(today))) return true;
+  // the walk stops at the first day the visitor takes.
   QStringList months = QDir(monitorFolder)
                            .entryList({QStringLiteral("[0-9][0-9][0-9][0-9]-[0-9][0-9]")},
                                       QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
@@ -39,18 +31,40 @@ bool TStartTimes::ForEachDayWithFile(const QString& monitorFolder, const QDate& 
   for (const QString& month : months) {
     const QDate first =
         QDate::fromString(month + QStringLiteral("-01"), QStringLiteral("yyyy-MM-dd"));
-    if (!first.isValid() || first > today || first.addMonths(1) <= kFloor) continue;
+    if (!first.isValid() || first.addMonths(1) <= kFloor) continue;
     const QStringList list =
         QDir(monitorFolder + QLatin1Char('/') + month).entryList(QDir::Files, QDir::NoSort);
     const QSet<QString> files(list.begin(), list.end());
     for (int d = first.daysInMonth(); d >= 1; --d) {
       const QDate day(first.year(), first.month(), d);
-      if (day > today || day < kFloor || (probed && day == today) || !files.contains(name(d)))
-        continue;
-      if (visit(day, path(day))) return true;
+      if (day < kFloor || !files.contains(name(d))) continue;
+      if (visit(day, monitorFolder + QLatin1Char('/') + month + QLatin1Char('/') + name(d)))
+        return true;
     }
   }
   return false;
+}
+
+bool TStartTimes::Counts(const Newest& newest, bool per) {
+  return newest.twoLines && (!per || newest.seconds);
+}
+
+QDateTime TStartTimes::StartOf(const QDate& day, const Newest& newest, bool per) {
+  if (per) return At(day, *newest.seconds);
+  return newest.seconds ? At(day, *newest.seconds + 1) : At(day, 0);
+}
+
+TStartTimes::Newest TStartTimes::NewestOfLines(const QStringList& lines, bool stopAtFirstFilled,
+                                               int* failures) {
+  Newest newest;
+  newest.twoLines = lines.size() >= 2;
+  for (qsizetype i = lines.size() - 1; i >= 1; --i) {
+    if (!qmfiles::Filled(lines[i])) continue;
+    newest.seconds = qmfiles::RowTime(lines[i]);
+    if (!newest.seconds && failures) ++*failures;
+    if (newest.seconds || stopAtFirstFilled) break;
+  }
+  return newest;
 }
 
 std::optional<TStartTimes::Scan> TStartTimes::ScanFile(const QString& path, bool stopAtFirstFilled,
@@ -94,45 +108,51 @@ std::optional<TStartTimes::Scan> TStartTimes::ScanFile(const QString& path, bool
   return scan;
 }
 
-QDateTime TStartTimes::LastDateTime(const QString& monitorFolder, const QString& sID,
-                                    const QString& sStub, const QDate& today) {
-  Files& known = cache_[monitorFolder + QLatin1Char('|') + sStub];
+TStartTimes::Days TStartTimes::Search(const QString& monitorFolder, const QString& key,
+                                      const QDate& today, int* failures) {
+  const bool per = key.startsWith(QLatin1String("per"));
+  const int period = per ? key.mid(3).toInt() : 0;
+  Files& known = cache_[monitorFolder + QLatin1Char('|') + key];
   Files seen;
-  QDateTime result;
-  const bool found = ForEachDayWithFile(
-      monitorFolder, today, [&](int d) { return qmfiles::DayFileName(sStub, d); },
+  Days days;
+  ForEachDayWithFile(
+      monitorFolder,
+      [&](int d) { return per ? qmfiles::PerFileName(d, period) : qmfiles::DayFileName(key, d); },
       [&](const QDate& day, const QString& path) {
-        const auto scan = ScanFile(path, true, known, seen);
-        if (!scan || !scan->twoLines) return false;
-        if (scan->conversionFailures) LogMsg(QStringLiteral("Integer conversion failed"));
-        result = scan->seconds ? At(day, *scan->seconds + 1) : At(day, 0);
-        return true;
+        const auto scan = ScanFile(path, !per, known, seen);
+        if (!scan) return false;
+        *failures += scan->conversionFailures;
+        const Newest newest{scan->twoLines, scan->seconds};
+        if (!Counts(newest, per)) return false;
+        days[day] = newest;
+        return day <= today;
       });
   known = std::move(seen);
-  if (found) return result;
-  LogDebug(sID + QStringLiteral(":No ") + sStub +
+  return days;
+}
+
+QDateTime TStartTimes::LastFrom(const Days& days, bool per, const QDate& today, const QString& sID,
+                                const QString& kind) {
+  for (auto it = days.rbegin(); it != days.rend(); ++it)
+    if (it->first <= today) return StartOf(it->first, it->second, per);
+  LogDebug(sID + QStringLiteral(":No ") + kind +
            QStringLiteral(" data files found, requesting complete download"));
   return At(kFloor.addDays(-1), 0);
 }
 
+QDateTime TStartTimes::LastDateTime(const QString& monitorFolder, const QString& sID,
+                                    const QString& sStub, const QDate& today) {
+  int failures = 0;
+  const Days days = Search(monitorFolder, sStub, today, &failures);
+  if (failures) LogMsg(QStringLiteral("Integer conversion failed"));
+  return LastFrom(days, false, today, sID, sStub);
+}
+
 QDateTime TStartTimes::LastPerDateTime(const QString& monitorFolder, const QString& sID,
                                        int nPeriod, const QDate& today) {
-  Files& known = cache_[monitorFolder + QStringLiteral("|per") + QString::number(nPeriod)];
-  Files seen;
-  QDateTime result;
-  const bool found = ForEachDayWithFile(
-      monitorFolder, today, [&](int d) { return qmfiles::PerFileName(d, nPeriod); },
-      [&](const QDate& day, const QString& path) {
-        const auto scan = ScanFile(path, false, known, seen);
-        if (!scan) return false;
-        for (int i = 0; i < scan->conversionFailures; ++i)
-          LogMsg(QStringLiteral("Integer conversion failed"));
-        if (!scan->twoLines || !scan->seconds) return false;
-        result = At(day, *scan->seconds);
-        return true;
-      });
-  known = std::move(seen);
-  if (found) return result;
-  LogDebug(sID + QStringLiteral(":No per data files found, requesting complete download"));
-  return At(kFloor.addDays(-1), 0);
+  int failures = 0;
+  const Days days =
+      Search(monitorFolder, QStringLiteral("per") + QString::number(nPeriod), today, &failures);
+  for (int i = 0; i < failures; ++i) LogMsg(QStringLiteral("Integer conversion failed"));
+  return LastFrom(days, true, today, sID, QStringLiteral("per"));
 }

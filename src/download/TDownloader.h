@@ -1,10 +1,17 @@
 #pragma once
 
+#include "core/PrfDay.h"
 #include "download/StartTime.h"
 #include "download/StorageGuard.h"
+#include "download/StorageQueue.h"
+#include "download/StoredRows.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QStringList>
+
+#include <variant>
 
 class IMonitorLink;
 class TDTClient;
@@ -43,11 +50,33 @@ class TDownloader {
   // while records cannot be stored.
   bool CheckStorage();
 
-  QDateTime LastDateTime(TDTClient& c, const QString& sStub);
-  QDateTime LastPerDateTime(TDTClient& c, int nPeriod);
+  // The record is about to be deleted: no request waits for it any more.
+  void Forget(TDTClient& c);
+  // Waits until every file handed to the storage thread is written (or has failed) and the
+  // results are in; false on time-out. For shutdown and tests.
+  bool WaitForStorage(int timeoutMs);
+  // Files handed over whose writes have not completed, and files whose write failed.
+  int PendingWrites() const { return int(pending_.size()); }
 
  private:
   enum Kind { kPer, kAlm, kCal, kPrf };
+  using Content = std::variant<QStringList, TPrfDay>;
+  // A file handed to the storage thread and not yet written: a file opened again meanwhile
+  // starts from these rows, not from the disk. A failed write keeps them for the next try.
+  struct PendingFile {
+    quint64 write = 0;
+    bool failed = false;
+    Content content;
+  };
+  struct WriteResult {
+    bool folderFailed = false;
+    bool ok = false;
+  };
+  struct Waiting {
+    TDTClient* client;
+    Kind kind;
+    bool operator==(const Waiting&) const = default;
+  };
   static bool IsSeOrNg(const TDTClient& c);
   // A cycle leaves a download alone while its replies are still coming.
   bool Busy(const TDTClient& c, Kind kind) const;
@@ -69,14 +98,29 @@ class TDownloader {
   bool DayRecordsRx(TDTClient& c, const QStringList& f, Kind kind, const QString& sStub,
                     bool bSeveral);
   // The common frame of storing one reply line; `place` puts the line into the open buffer.
-  // Returns false only when writing at an end marker failed.
   template <class Place>
-  bool Store(TDTClient& c, Kind kind, const QDate& date, const QString& fileName, int period,
+  void Store(TDTClient& c, Kind kind, const QDate& date, const QString& fileName, int period,
              bool endMarker, Place place);
-  bool Close(TDTClient& c, Kind kind);
-  // Makes the file of that day the open one, writing the one it replaces; false (logged) when
-  // the line cannot be stored.
+  void Close(TDTClient& c, Kind kind);
+  // Makes the file of that day the open one, handing the one it replaces to the storage thread;
+  // false (logged) when the line cannot be stored.
   bool OpenFile(TDTClient& c, Kind kind, const QDate& date, const QString& fileName, int period);
+  // The open file's rows as read from the disk (or from a write still pending); false when the
+  // file cannot be read or a damaged one cannot be kept.
+  bool LoadOpenFile(TDTClient& c, Kind kind, const QString& path, int period);
+  void ClearBuffer(TDTClient& c, Kind kind);
+  Content TakeBuffer(TDTClient& c, Kind kind);
+
+  // Hands the rows to the storage thread and notes their newest row for the start times.
+  void Write(const QString& path, Kind kind, Content content);
+  void Written(const QString& path, Kind kind, quint64 write, const WriteResult& result);
+  void RetryFailedWrites();
+
+  // The start of a request of that kind ("per15", "alm", ...); nullopt while the monitor's
+  // folder is being scanned: the request then goes out when the scan is in.
+  std::optional<QDateTime> StartTime(TDTClient& c, Kind kind, const QString& key);
+  void Scanned(const QString& folder, const TStoredRows::Kinds& kinds,
+               const QHash<QString, int>& failures);
 
   QStringList& Buffer(TDTClient& c, Kind kind);
   QString& Path(TDTClient& c, Kind kind);
@@ -86,5 +130,12 @@ class TDownloader {
   TStorageGuard guard_;
   QString lastRefusal_;
   QString lastFullFile_;
-  TStartTimes starts_;
+  TStoredRows stored_;
+  QHash<QString, PendingFile> pending_;
+  quint64 writes_ = 0;
+  // Requests waiting for their folder's scan, by folder.
+  QHash<QString, QList<Waiting>> waiting_;
+  // Owned by the storage thread's jobs only.
+  std::shared_ptr<TStartTimes> diskSearch_;
+  TStorageQueue queue_;
 };

@@ -36,6 +36,7 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
       LogMsg(client->sID + QStringLiteral(": disconnected"));
       if (ctx) rxErrors_.Forget(ctx->Number());
       client->Disconnect();
+      downloader_->Forget(*client);
       if (client->frame) {
         IMonitorWindow* frame = client->frame;
         client->frame = nullptr;

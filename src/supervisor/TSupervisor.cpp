@@ -85,6 +85,12 @@ void TSupervisor::Shutdown() {
   timerPing.stop();
   ipWatcher_.reset();
   StopServer();
+  // Every row handed to the storage thread reaches its file before the log is saved, unless the
+  // disk hangs.
+  if (!downloader_->WaitForStorage(kStorageWaitMs))
+    LogMsg(QStringLiteral("Shutdown: %1 data files not written after %2 s")
+               .arg(downloader_->PendingWrites())
+               .arg(kStorageWaitMs / 1000));
   // A running alert gets a few seconds so its result reaches lastrun.log.
   alert_->Finish();
 }

@@ -57,8 +57,9 @@ class TSupervisor : public QObject, public IServerHost, public IMonitorLink {
   // The start-up log lines, the monitor list, the server and the timers.
   void LogStartup();
   void Start();
-  // Timers off, server stopped, log saved to lastrun.log.
+  // Timers off, server stopped, pending file writes awaited (at most kStorageWaitMs).
   void Shutdown();
+  static constexpr int kStorageWaitMs = 10000;
 
   void StartServer();
   void StopServer();

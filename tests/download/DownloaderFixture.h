@@ -36,8 +36,13 @@ class DownloaderTest : public ::testing::Test {
   }
   ~DownloaderTest() override { qmclock::SetSource({}); }
 
-  // The dispatcher's answer: handled, or the error reply.
-  bool Rx(const QString& line) { return sup.ProcessCmd(client, line); }
+  // The dispatcher's answer: handled, or the error reply. Files handed to the storage thread
+  // are on the disk when it returns.
+  bool Rx(const QString& line) {
+    const bool handled = sup.ProcessCmd(client, line);
+    EXPECT_TRUE(sup.Downloader().WaitForStorage(10000));
+    return handled;
+  }
   QString Month(const QString& month = "2024-03") { return client.Folder() + "/" + month + "/"; }
   void Write(const QString& relative, const QStringList& lines) {
     const QString path = client.Folder() + "/" + relative;
