@@ -174,4 +174,53 @@ TEST(DownloadFiles, KillDuringADownloadLeavesNoTruncatedFileAndTheNextStartCompl
   }
 }
 
+// Files of the days before today (today's grow while the test runs).
+QMap<QString, QStringList> PastDays(const QMap<QString, QStringList>& files) {
+  const QString today = QDate::currentDate().toString("/yyyy-MM/");
+  const QString day = QDate::currentDate().toString("-dd");
+  QMap<QString, QStringList> past;
+  for (auto it = files.begin(); it != files.end(); ++it)
+    if (!(it.key().contains(today) && it.key().section('/', -1).mid(3, 3) == day))
+      past.insert(it.key(), it.value());
+  return past;
+}
+
+TEST(DownloadFiles, KillWithWritesPendingThenARestartStoresEveryRowExactlyOnce) {
+  SupervisorProcess clean;
+  ASSERT_TRUE(clean.Start({}));
+  {
+    Simulator sim(clean.Port(), 3);
+    ASSERT_TRUE(sim.WaitForEndMarkers(15, 90000));
+    QThread::msleep(1500);
+  }
+  EXPECT_EQ(clean.Stop(), 0);
+  const auto expected = PastDays(CsvFiles(clean.DataPath()));
+
+  SupervisorProcess sv;
+  qputenv("QMSV_STORAGE_DELAY_MS", "150");  // a slow disk: the writes queue up
+  const bool started = sv.Start({});
+  qunsetenv("QMSV_STORAGE_DELAY_MS");
+  ASSERT_TRUE(started);
+  {
+    Simulator sim(sv.Port(), 3);
+    ASSERT_TRUE(sim.WaitForEndMarkers(15, 90000));
+    sv.Kill();  // every reply is in, most files are still waiting for the disk
+  }
+  const auto atKill = CsvFiles(sv.DataPath());
+  ExpectWholeFiles(atKill);
+  EXPECT_LT(PastDays(atKill).size(), expected.size());
+
+  ASSERT_TRUE(sv.Start({}));
+  {
+    Simulator sim(sv.Port(), 3);
+    ASSERT_TRUE(sim.WaitForEndMarkers(15, 90000));
+    QThread::msleep(1500);
+  }
+  EXPECT_EQ(sv.Stop(), 0);
+  const auto after = PastDays(CsvFiles(sv.DataPath()));
+  EXPECT_EQ(after.keys(), expected.keys());
+  for (auto it = expected.begin(); it != expected.end(); ++it)
+    EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
+}
+
 }  // namespace
