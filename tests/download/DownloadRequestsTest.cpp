@@ -78,4 +78,21 @@ TEST_F(DownloadRequestsTest, ACycleLeavesRunningDownloadsAloneUntilTheyGoQuiet) 
   EXPECT_EQ(file.readAll(), "10:00:00,5,70.0\r\n");
 }
 
+TEST_F(DownloadRequestsTest, ACycleStartsAfterRowsWhoseWriteIsStillPending) {
+  TearDown();
+  qputenv("QMSV_STORAGE_DELAY_MS", "500");  // a slow disk
+  SetUp();
+  qunsetenv("QMSV_STORAGE_DELAY_MS");
+  Lines after;
+  auto ng = Identify("cpng&NG&n&d&m", &after, 6);
+  ng->Send("alm&2024&3&6&10:00:00,5,70.0;10:00:05,5,71.0\nalm&2024&3&6&.end\n");
+  TDTClient* rec = Record("NG");
+  ASSERT_TRUE(qmtest::WaitFor([&] { return !rec->bAlmDownload; }));
+  ASSERT_GT(sup->Downloader().PendingWrites(), 0);
+  now = now.addSecs(300);
+  sup->Downloader().DownloadAll();
+  EXPECT_EQ(ng->ReadLines(3), Lines({"getper&2016-09-09 00:00:00&5", "getalm&2024-03-06 10:00:06",
+                                     "getprf&2016-09-09 00:00:00"}));
+}
+
 }  // namespace
