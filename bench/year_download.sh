@@ -5,17 +5,15 @@
 set -euo pipefail
 . "$(dirname "$0")/supervisor.sh"
 days="${1:-365}"
+export QMSV_PUMP_STATS=0
 start_supervisor $'rtlive=0\r\nhistory=0\r\n'
 start=$(date +%s.%N)
 "$build/qmsim" --port "$port" --type se --count 1 --days "$days" --no-discovery -v \
   > "$work/sim.log" 2>&1 &
 sim=$!
-# The download is complete when the monitor has sent all eight end markers and the supervisor
-# has written the last file.
-until [ "$(grep -c '&\.end' "$work/sim.log" || true)" -ge 8 ]; do sleep 0.2; done
+# The download is complete when the supervisor reports every download and file write idle.
+wait_downloads_idle 900 >/dev/null
 data="$appdata/data/SIM-001"
-today="$data/$(date +%Y-%m)/prf-$(date +%d).csv"
-until [ -f "$today" ]; do sleep 0.1; done
 end=$(date +%s.%N)
 hwm=$(awk '/VmHWM/ {print $2}' "/proc/$sv/status")
 records=$(grep -v '^SIM-001 <' "$work/sim.log" | grep -E '> (per|alm|cal)&' | grep -vc '&\.' || true)
@@ -23,6 +21,7 @@ values=$(grep -E '> prf&' "$work/sim.log" | grep -v '&\.' | awk -F'&' '{n += spl
 kill "$sim"; wait "$sim" 2>/dev/null || true
 kill -TERM "$sv"; wait "$sv" || true
 files=$(find "$data" -name '*.csv' | wc -l)
+grep -o 'at most [0-9]* files waiting for the disk' "$work/sv.err" | tail -n 1 | sed 's/^/storage queue: /' || true
 awk -v s="$start" -v e="$end" -v r="$records" -v v="$values" -v h="$hwm" -v f="$files" \
     -v d="$days" -v c="$(nproc)" 'BEGIN {
   t = e - s

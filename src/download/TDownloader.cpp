@@ -52,9 +52,7 @@ std::optional<QDate> ReplyDate(const QStringList& f) {
 }  // namespace
 
 TDownloader::TDownloader(IMonitorLink& link)
-    : link_(link),
-      guard_([this](const QString& text) { link_.Ui().ShowStorageState(text); }),
-      diskSearch_(std::make_shared<TStartTimes>()) {}
+    : link_(link), guard_([this](const QString& text) { link_.Ui().ShowStorageState(text); }) {}
 
 QStringList& TDownloader::Buffer(TDTClient& c, Kind k) {
   return k == kPer ? c.slPerFile : k == kAlm ? c.slAlmFile : c.slCalFile;
@@ -159,10 +157,12 @@ std::optional<QDateTime> TDownloader::StartTime(TDTClient& c, Kind kind, const Q
   };
   auto found = std::make_shared<Found>();
   queue_.Post(
-      [search = diskSearch_, folder, today, found] {
+      folder,
+      [folder, today, found] {
+        TStartTimes search;
         for (const QString& k : kKinds) {
           int failures = 0;
-          found->kinds.insert(k, search->Search(folder, k, today, &failures));
+          found->kinds.insert(k, search.Search(folder, k, today, &failures));
           if (failures) found->failures.insert(k, failures);
         }
       },
@@ -278,6 +278,7 @@ void TDownloader::Write(const QString& path, Kind kind, Content content) {
   pending_.insert(path, PendingFile{write, false, content});
   auto result = std::make_shared<WriteResult>();
   queue_.Post(
+      path,
       [path, content = std::move(content), result] {
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
           result->folderFailed = true;

@@ -135,7 +135,5 @@ class TDownloader {
   quint64 writes_ = 0;
   // Requests waiting for their folder's scan, by folder.
   QHash<QString, QList<Waiting>> waiting_;
-  // Owned by the storage thread's jobs only.
-  std::shared_ptr<TStartTimes> diskSearch_;
   TStorageQueue queue_;
 };

@@ -26,10 +26,6 @@ TSupervisor::TSupervisor(ISupervisorUi* ui, Options options, QObject* parent)
   alarms_ = std::make_unique<TAlarms>(*this, alert_.get());
   BuildCommandTable();
 
-  // For the load benchmarks: how late the 100 ms pump ran, overall and after the value's
-  // seconds of settling (connections and first downloads).
-  pumpStats_ = qEnvironmentVariableIsSet("QMSV_PUMP_STATS");
-  pumpSettleMs_ = qEnvironmentVariableIntValue("QMSV_PUMP_STATS") * qint64(1000);
   timerUpdate.setInterval(100);
   timerUpdate.setTimerType(Qt::PreciseTimer);
   timerPing.setInterval(10000);
@@ -76,11 +72,7 @@ void TSupervisor::Start() {
 
 void TSupervisor::Shutdown() {
   LogDebug(QStringLiteral("TFormMain.FormDestroy()"));
-  if (pumpStats_)
-    LogMsg(QStringLiteral("Update pump: longest interval %1 ms, after the first %2 s %3 ms")
-               .arg(pumpLongestMs_)
-               .arg(pumpSettleMs_ / 1000)
-               .arg(pumpSettledLongestMs_));
+  pump_.Report();
   timerUpdate.stop();
   timerPing.stop();
   ipWatcher_.reset();
@@ -121,19 +113,12 @@ bool TSupervisor::Send(const TCtx& ctx, const QString& line) {
 }
 
 void TSupervisor::UpdateClients() {
-  if (pumpStats_) {
-    if (pumpClock_.isValid()) {
-      const qint64 interval = pumpClock_.restart();
-      pumpLongestMs_ = std::max(pumpLongestMs_, interval);
-      if (pumpSince_.elapsed() >= pumpSettleMs_)
-        pumpSettledLongestMs_ = std::max(pumpSettledLongestMs_, interval);
-      if (interval > 150) LogMsg(QStringLiteral("Update pump: interval %1 ms").arg(interval));
-    } else {
-      pumpClock_.start();
-      pumpSince_.start();
-    }
+  if (!clients_) {
+    pump_.Tick(false, 0);
+    return;
   }
-  if (!clients_) return;
+  const int writes = downloader_->PendingWrites();
+  bool downloading = writes > 0;
   // A deletion ends a walk of the list: the silent ones are collected first, then all dropped.
   std::vector<TCtx> silent;
   {
@@ -143,12 +128,14 @@ void TSupervisor::UpdateClients() {
       if (!client) break;
       if (client->Connected()) {
         client->ProcessBuf();
+        downloading = downloading || client->Downloading();
       } else if (--client->nCnxTimeout <= 0) {
         LogMsg(client->ipadx + QStringLiteral(": no response to connection request"));
         silent.push_back(client->ctx);
       }
     }
   }
+  pump_.Tick(downloading, writes);
   for (const TCtx& ctx : silent) DeleteConnection(ctx);
   // Connection events only mark the table stale: a burst of them costs one refresh a tick.
   ui_->UpdateClientTable(tableStale_);

@@ -9,8 +9,8 @@
 #include "core/TRunstat.h"
 #include "core/TThreadServer.h"
 #include "supervisor/CommandTable.h"
+#include "supervisor/PumpStats.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -128,10 +128,5 @@ class TSupervisor : public QObject, public IServerHost, public IMonitorLink {
   TCommandTable commands_;
   bool watchIp_;
   bool tableStale_ = false;
-  bool pumpStats_ = false;
-  QElapsedTimer pumpClock_;
-  qint64 pumpLongestMs_ = 0;
-  QElapsedTimer pumpSince_;
-  qint64 pumpSettleMs_ = 0;
-  qint64 pumpSettledLongestMs_ = 0;
+  TPumpStats pump_;
 };

@@ -3,20 +3,26 @@
 
 #include <sys/resource.h>
 #include <csignal>
-#include <numeric>
 
 namespace {
 
-TEST(StorageQueue, JobsAndTheirCompletionsRunInTheOrderPosted) {
+TEST(StorageQueue, JobsOfOneFileAndTheirCompletionsRunInTheOrderPosted) {
   TStorageQueue queue;
-  std::vector<int> ran, completed;
-  for (int i = 0; i < 200; ++i)
-    queue.Post([&ran, i] { ran.push_back(i); }, [&completed, i] { completed.push_back(i); });
+  const QString files[] = {"a.csv", "b.csv", "c.csv", "d.csv", "e.csv"};
+  std::vector<int> ran[5], completed[5];
+  for (int i = 0; i < 200; ++i) {
+    const int f = i % 5;
+    queue.Post(
+        files[f], [&ran, f, i] { ran[f].push_back(i); },
+        [&completed, f, i] { completed[f].push_back(i); });
+  }
   ASSERT_TRUE(queue.WaitIdle(10000));
-  std::vector<int> expected(200);
-  std::iota(expected.begin(), expected.end(), 0);
-  EXPECT_EQ(ran, expected);
-  EXPECT_EQ(completed, expected);
+  for (int f = 0; f < 5; ++f) {
+    std::vector<int> expected;
+    for (int i = f; i < 200; i += 5) expected.push_back(i);
+    EXPECT_EQ(ran[f], expected);
+    EXPECT_EQ(completed[f], expected);
+  }
   EXPECT_EQ(queue.Pending(), 0);
 }
 
