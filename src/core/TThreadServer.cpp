@@ -10,6 +10,8 @@
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 class Listener {
@@ -35,7 +37,11 @@ TThreadServer::TThreadServer(IServerHost* host, int port, const std::atomic<bool
 }
 
 TThreadServer::~TThreadServer() {
-  stop_ = true;
+  {
+    std::lock_guard lock(wakeLock_);
+    stop_ = true;
+  }
+  wake_.notify_one();
   {
     // Keep serving hand-overs: readers blocked in one must finish before the listener can end.
     QEventLoop loop;
@@ -121,7 +127,14 @@ bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
     queue.push_back({sTx, ctx});
     return true;
   });
-  if (queued) return true;
+  if (queued) {
+    {
+      std::lock_guard lock(wakeLock_);
+      linesQueued_ = true;
+    }
+    wake_.notify_one();
+    return true;
+  }
   QueueLog(&ctx, QStringLiteral("TThreadServer.Send(): TX buffer full or ctx == 0"));
   return false;
 }
@@ -145,10 +158,17 @@ void TThreadServer::Execute() {
   QueueLog(nullptr, QStringLiteral("Listening on port ") + QString::number(boundPort_.load()));
   listenThread_ = std::thread([this] { ListenLoop(); });
 
+  // A queued line wakes the writer, so a greeting does not wait for the rest of the cycle; full
+  // sockets are tried again, and ended readers reaped, every 100 ms.
+  constexpr std::chrono::milliseconds kCycle(100);
+  auto next = std::chrono::steady_clock::now() + kCycle;
   while (!stop_) {
     SendBuf();
-    ReapReaders(false);
-    QThread::msleep(100);
+    if (std::chrono::steady_clock::now() >= next) {
+      ReapReaders(false);
+      next = std::chrono::steady_clock::now() + kCycle;
+    }
+    WaitForLines(next);
   }
   SendBuf();
 
@@ -167,6 +187,12 @@ void TThreadServer::Execute() {
   });
 }
 
+void TThreadServer::WaitForLines(std::chrono::steady_clock::time_point until) {
+  std::unique_lock lock(wakeLock_);
+  wake_.wait_until(lock, until, [this] { return linesQueued_ || stop_; });
+  linesQueued_ = false;
+}
+
 void TThreadServer::ListenLoop() {
   auto& acceptor = listener_->acceptor;
   while (!stop_) {
@@ -180,13 +206,17 @@ void TThreadServer::ListenLoop() {
     }
     auto ctx = std::make_shared<TCnx>(std::move(socket), nextNumber_++);
     ++cnxCount_;
-    QThread* thread = QThread::create([this, ctx] { ReaderBody(ctx); });
-    thread->setStackSize(kReaderStack);
-    {
-      std::lock_guard lock(readersLock_);
-      readers_.push_back({ctx, thread});
+    auto thread =
+        std::make_unique<qmplatform::SmallThread>(kReaderStack, [this, ctx] { ReaderBody(ctx); });
+    if (!thread->Started()) {
+      // Out of threads: a connection nobody reads would stay open without a record.
+      --cnxCount_;
+      ctx->Release();
+      QueueLog(&ctx, ctx->PeerAddress() + QStringLiteral(": no reader thread, connection closed"));
+      continue;
     }
-    thread->start();
+    std::lock_guard lock(readersLock_);
+    readers_.push_back({std::move(ctx), std::move(thread)});
   }
 }
 
@@ -194,19 +224,13 @@ void TThreadServer::ReapReaders(bool all) {
   std::vector<Reader> done;
   {
     std::lock_guard lock(readersLock_);
-    for (auto it = readers_.begin(); it != readers_.end();) {
-      if (all || it->thread->isFinished()) {
-        done.push_back(*it);
-        it = readers_.erase(it);
-      } else {
-        ++it;
-      }
-    }
+    const auto ended =
+        std::stable_partition(readers_.begin(), readers_.end(),
+                              [all](const Reader& r) { return !all && !r.thread->Finished(); });
+    std::move(ended, readers_.end(), std::back_inserter(done));
+    readers_.erase(ended, readers_.end());
   }
-  for (const Reader& r : done) {
-    r.thread->wait();
-    delete r.thread;
-  }
+  for (Reader& r : done) r.thread->Join();
 }
 
 void TThreadServer::ReaderBody(const TCtx& ctx) {

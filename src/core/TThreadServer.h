@@ -3,12 +3,14 @@
 #include "core/LockedQueue.h"
 #include "core/RepeatFilter.h"
 #include "core/TCnx.h"
+#include "platform/SmallThread.h"
 
 #include <QObject>
 #include <QString>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -35,8 +37,9 @@ struct TTxCmd {
 };
 
 // The TCP transport: a listener on its own thread, one blocking reader thread per connection,
-// and the server thread that writes every queued line each 100 ms. Everything it receives is
-// handed over synchronously to the interface thread (the thread that created it).
+// and the server thread that writes every queued line within 100 ms (woken when one is queued).
+// Everything it receives is handed over synchronously to the interface thread (the thread that
+// created it).
 class TThreadServer {
  public:
   static constexpr int kMaxLine = 48000;
@@ -67,10 +70,12 @@ class TThreadServer {
  private:
   struct Reader {
     TCtx ctx;
-    QThread* thread;
+    std::unique_ptr<qmplatform::SmallThread> thread;
   };
 
   void Execute();
+  // Waits until a line is queued, the server stops or the time comes.
+  void WaitForLines(std::chrono::steady_clock::time_point until);
   void ListenLoop();
   void ReaderBody(const TCtx& ctx);
   void SendBuf();
@@ -107,6 +112,9 @@ class TThreadServer {
   QThread* thread_ = nullptr;
 
   std::atomic<bool> stop_{false};
+  std::mutex wakeLock_;
+  std::condition_variable wake_;
+  bool linesQueued_ = false;  // with wakeLock_ held
   std::atomic<int> cnxCount_{0};
   std::atomic<quint16> boundPort_{0};
   std::atomic<quint64> nextNumber_{1};
