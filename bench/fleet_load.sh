@@ -19,7 +19,7 @@ c0=$(cpu_ticks); t0=$(date +%s.%N)
 "$build/qmsim" --host 127.0.0.1 --port "$port" --count "$count" --type mix --id-prefix LOAD- \
   --days 0 --no-discovery "$@" >/dev/null 2>&1 &
 sim=$!
-idle_at=$(wait_downloads_idle 900) || true
+idle_at=$(wait_downloads_idle 900 "$count") || true
 c1=$(cpu_ticks); t1=$(date +%s.%N)
 sleep 5  # let freed buffers settle before reading the resident memory
 rss_kb=$(awk '/VmRSS/ {print $2}' "/proc/$sv/status")
@@ -32,7 +32,8 @@ log="$appdata/lastrun.log"
 connected=$(grep -c ' - connected on ' "$log" || true)
 missed=$(grep -c 'missed ping' "$log" || true)
 lost=$(grep -c 'connection lost' "$log" || true)
-first_longest=$(grep -o 'downloads idle after [0-9.]* s, longest interval [0-9]*' "$work/sv.err" | tail -n 1 | awk '{print $8}')
+first_longest=$(grep -o 'downloads idle after [0-9.]* s with [0-9]* monitors, longest interval [0-9]*' "$work/sv.err" |
+  awk -v n="$count" '{m = $11 > m ? $11 : m} $7 >= n {print m; exit}')
 steady_longest=$(grep -o 'longest interval of the last phase [0-9]*' "$work/sv.err" | tail -n 1 | awk '{print $7}')
 awk -v c0="$c0" -v c1="$c1" -v c2="$c2" -v t0="$t0" -v t1="$t1" -v t2="$t2" -v tk="$ticks" \
     -v n="$count" -v idle="$idle_at" -v rss="$rss_kb" -v rss0="$rss_idle" -v hwm="$hwm_kb" \

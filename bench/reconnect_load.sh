@@ -26,12 +26,13 @@ t0=$(date +%s.%N)
 "$build/qmsim" --port "$port" --type se --count "$count" --days "$days" --no-discovery \
   >/dev/null 2>&1 &
 sim=$!
-idle_at=$(wait_downloads_idle 900) || true
+idle_at=$(wait_downloads_idle 900 "$count") || true
 t1=$(date +%s.%N)
 kill "$sim"; wait "$sim" 2>/dev/null || true
 kill -TERM "$sv"; wait "$sv" || true
 log="$appdata/lastrun.log"
-longest=$(grep -o 'downloads idle after [0-9.]* s, longest interval [0-9]*' "$log" | tail -n 1 | awk '{print $8}')
+longest=$(grep -o 'downloads idle after [0-9.]* s with [0-9]* monitors, longest interval [0-9]*' "$log" |
+  awk -v n="$count" '{m = $11 > m ? $11 : m} $7 >= n {print m; exit}')
 grep 'Update pump: interval' "$log" | sed 's/^/  late: /' || true
 awk -v t0="$t0" -v t1="$t1" -v n="$count" -v d="$days" -v l="${longest:-?}" -v idle="$idle_at" \
     -v con="$(grep -c ' - connected on ' "$log" || true)" -v cores="$(nproc)" 'BEGIN {

@@ -24,11 +24,12 @@ start_supervisor() {
 }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$sv/stat"; }
 # Waits (at most SECONDS, default 900) until the program reports every download and file write
-# idle after the first ones; prints the seconds since its start.
+# idle with at least COUNT (default 1) monitors identified; prints the seconds since its start.
 wait_downloads_idle() {
-  local limit="${1:-900}" t
+  local limit="${1:-900}" count="${2:-1}" t
   for _ in $(seq $((limit * 5))); do
-    t=$(grep -o 'downloads idle after [0-9.]*' "$work/sv.err" 2>/dev/null | tail -n 1 | awk '{print $4}' || true)
+    t=$(grep -o 'downloads idle after [0-9.]* s with [0-9]*' "$work/sv.err" 2>/dev/null |
+        awk -v n="$count" '$7 >= n {print $4; exit}' || true)
     [ -n "$t" ] && { echo "$t"; return 0; }
     sleep 0.2
   done

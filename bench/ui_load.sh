@@ -27,7 +27,7 @@ c1=$(cpu_ticks); t1=$(date +%s.%N)
 kill "$sim"; wait "$sim" 2>/dev/null || true
 kill -TERM "$sv"; wait "$sv" || true
 log="$appdata/lastrun.log"
-longest=$(grep -o 'longest interval [0-9]*' "$log" | awk '{print $3}')
+longest=$(grep -o 'Update pump: longest interval [0-9]*' "$log" | awk '{print $5}')
 settled=$(grep -o 'after the first [0-9]* s [0-9]*' "$log" | awk '{print $6}')
 grep 'Update pump: interval' "$log" | sed 's/^/  late: /' || true
 awk -v c0="$c0" -v c1="$c1" -v t0="$t0" -v t1="$t1" -v tk="$(getconf CLK_TCK)" -v n="$count" -v p="$period" \

@@ -8,10 +8,11 @@ class ISupervisorUi;
 class TCfg;
 class TClientList;
 class TRunstat;
+class TStorageQueue;
 
 // What live/ and download/ need of the running program: a line to a monitor, the monitor
-// records, the settings, the run-time status and the main window. The supervisor implements it;
-// tests use a small fake.
+// records, the settings, the run-time status, the storage threads and the main window. The
+// supervisor implements it; tests use a small fake.
 class IMonitorLink {
  public:
   virtual ~IMonitorLink() = default;
@@ -21,4 +22,5 @@ class IMonitorLink {
   virtual TCfg& Cfg() = 0;
   virtual TRunstat& Runstat() = 0;
   virtual ISupervisorUi& Ui() = 0;
+  virtual TStorageQueue& Storage() = 0;
 };

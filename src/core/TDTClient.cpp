@@ -34,10 +34,11 @@ QString TDTClient::Folder() const {
 void TDTClient::SaveTermInfo() {
   const QString folder = Folder();
   if (folder.isEmpty() || !QDir().mkpath(folder)) return;
-  IniFile ini(qmfolder::TermCfgPath(folder));
-  ini.WriteString(QStringLiteral("head"), QStringLiteral("id"), sID);
-  ini.WriteString(QStringLiteral("head"), QStringLiteral("name"), sName);
-  ini.WriteString(QStringLiteral("head"), QStringLiteral("type"), sType);
+  // One write for the three keys, none when they are stored already (each write is synced).
+  IniFile(qmfolder::TermCfgPath(folder))
+      .WriteStrings(QStringLiteral("head"), {{QStringLiteral("id"), sID},
+                                             {QStringLiteral("name"), sName},
+                                             {QStringLiteral("type"), sType}});
 }
 
 void TDTClient::SignalStrength(int nSignal) {

@@ -7,6 +7,7 @@
 #include "core/ISupervisorUi.h"
 #include "core/MonitorFolder.h"
 #include "core/SaveLines.h"
+#include "core/StorageQueue.h"
 #include "core/TCfg.h"
 #include "core/TClientList.h"
 #include "core/Text.h"
@@ -156,7 +157,7 @@ std::optional<QDateTime> TDownloader::StartTime(TDTClient& c, Kind kind, const Q
     QHash<QString, int> failures;
   };
   auto found = std::make_shared<Found>();
-  queue_.Post(
+  link_.Storage().Post(
       folder,
       [folder, today, found] {
         TStartTimes search;
@@ -277,7 +278,7 @@ void TDownloader::Write(const QString& path, Kind kind, Content content) {
   const quint64 write = ++writes_;
   pending_.insert(path, PendingFile{write, false, content});
   auto result = std::make_shared<WriteResult>();
-  queue_.Post(
+  link_.Storage().Post(
       path,
       [path, content = std::move(content), result] {
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
@@ -328,7 +329,7 @@ void TDownloader::Forget(TDTClient& c) {
     waiting.removeIf([&](const Waiting& w) { return w.client == &c; });
 }
 
-bool TDownloader::WaitForStorage(int timeoutMs) { return queue_.WaitIdle(timeoutMs); }
+bool TDownloader::WaitForStorage(int timeoutMs) { return link_.Storage().WaitIdle(timeoutMs); }
 
 void TDownloader::Close(TDTClient& c, Kind kind) {
   QString& path = Path(c, kind);

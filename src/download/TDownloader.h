@@ -3,7 +3,6 @@
 #include "core/PrfDay.h"
 #include "download/StartTime.h"
 #include "download/StorageGuard.h"
-#include "download/StorageQueue.h"
 #include "download/StoredRows.h"
 
 #include <QDateTime>
@@ -135,5 +134,4 @@ class TDownloader {
   quint64 writes_ = 0;
   // Requests waiting for their folder's scan, by folder.
   QHash<QString, QList<Waiting>> waiting_;
-  TStorageQueue queue_;
 };

@@ -160,19 +160,34 @@ bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QStri
 
 void TSupervisor::AddToClientListCsv(const QString& id) {
   const QString path = cfg_->DataPath() + QStringLiteral("clientlist.csv");
-  QStringList ids;
-  QFile in(path);
-  if (in.exists()) {
-    if (!in.open(QIODevice::ReadOnly)) {
-      LogMsg(QStringLiteral("Failed to read ") + path);
-      return;  // never overwrite a list that could not be read
-    }
-    ids = qmtext::SplitLines(in.readAll());
-  }
-  for (const QString& known : ids)
-    if (known.compare(id, Qt::CaseInsensitive) == 0) return;
-  ids.append(id);
-  if (!qmtext::SaveLines(path, ids)) LogMsg(QStringLiteral("Failed to write ") + path);
+  // Each ID is looked up once a run; the list is read and rewritten on a storage thread, whose
+  // jobs for one file run in order.
+  const QString listed = path + QLatin1Char('\n') + id.toCaseFolded();
+  if (listedIds_.contains(listed)) return;
+  listedIds_.insert(listed);
+  auto failure = std::make_shared<QString>();
+  storage_.Post(
+      path,
+      [path, id, failure] {
+        QStringList ids;
+        QFile in(path);
+        if (in.exists()) {
+          if (!in.open(QIODevice::ReadOnly)) {
+            *failure = QStringLiteral("Failed to read ") + path;
+            return;  // never overwrite a list that could not be read
+          }
+          ids = qmtext::SplitLines(in.readAll());
+        }
+        for (const QString& known : ids)
+          if (known.compare(id, Qt::CaseInsensitive) == 0) return;
+        ids.append(id);
+        if (!qmtext::SaveLines(path, ids)) *failure = QStringLiteral("Failed to write ") + path;
+      },
+      [this, listed, failure] {
+        if (failure->isEmpty()) return;
+        LogMsg(*failure);
+        listedIds_.remove(listed);  // tried again at the next identification
+      });
 }
 
 bool TSupervisor::ProcessPong(TDTClient& client, const QStringList& fields) {

@@ -23,7 +23,7 @@ TPumpStats::TPumpStats()
     : on_(qEnvironmentVariableIsSet("QMSV_PUMP_STATS")),
       settleMs_(qEnvironmentVariableIntValue("QMSV_PUMP_STATS") * qint64(1000)) {}
 
-void TPumpStats::Tick(bool downloading, int writes) {
+void TPumpStats::Tick(bool downloading, int writes, int connected) {
   if (!on_) return;
   if (!clock_.isValid()) {
     clock_.start();
@@ -37,12 +37,14 @@ void TPumpStats::Tick(bool downloading, int writes) {
   if (since_.elapsed() >= settleMs_) settledLongestMs_ = std::max(settledLongestMs_, interval);
   if (interval > 150) LogMsg(QStringLiteral("Update pump: interval %1 ms").arg(interval));
   if (downloading_ && !downloading) {
-    Say(QStringLiteral("Update pump: downloads idle after %1 s, longest interval %2 ms, CPU %3 s, "
-                       "at most %4 files waiting for the disk")
+    Say(QStringLiteral(
+            "Update pump: downloads idle after %1 s with %5 monitors, longest interval %2 "
+            "ms, CPU %3 s, at most %4 files waiting for the disk")
             .arg(since_.elapsed() / 1000.0, 0, 'f', 1)
             .arg(phaseLongestMs_)
             .arg(CpuSeconds(), 0, 'f', 2)
-            .arg(peakWrites_));
+            .arg(peakWrites_)
+            .arg(connected));
     phaseLongestMs_ = 0;
     peakWrites_ = 0;
   }

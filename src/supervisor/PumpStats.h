@@ -9,9 +9,9 @@ class TPumpStats {
  public:
   TPumpStats();
   bool On() const { return on_; }
-  // Once per pump; `downloading` while any download or file write is under way, `writes` files
-  // waiting for the storage thread.
-  void Tick(bool downloading, int writes);
+  // Once per pump; `downloading` while any download or file write is under way, `writes` jobs
+  // waiting for the storage threads, `connected` monitors identified.
+  void Tick(bool downloading, int writes, int connected);
   void Report();
 
  private:

@@ -79,9 +79,9 @@ void TSupervisor::Shutdown() {
   StopServer();
   // Every row handed to the storage thread reaches its file before the log is saved, unless the
   // disk hangs.
-  if (!downloader_->WaitForStorage(kStorageWaitMs))
-    LogMsg(QStringLiteral("Shutdown: %1 data files not written after %2 s")
-               .arg(downloader_->PendingWrites())
+  if (!storage_.WaitIdle(kStorageWaitMs))
+    LogMsg(QStringLiteral("Shutdown: %1 files not written after %2 s")
+               .arg(storage_.Pending())
                .arg(kStorageWaitMs / 1000));
   // A running alert gets a few seconds so its result reaches lastrun.log.
   alert_->Finish();
@@ -114,11 +114,12 @@ bool TSupervisor::Send(const TCtx& ctx, const QString& line) {
 
 void TSupervisor::UpdateClients() {
   if (!clients_) {
-    pump_.Tick(false, 0);
+    pump_.Tick(false, 0, 0);
     return;
   }
-  const int writes = downloader_->PendingWrites();
+  const int writes = storage_.Pending();
   bool downloading = writes > 0;
+  int connected = 0;
   // A deletion ends a walk of the list: the silent ones are collected first, then all dropped.
   std::vector<TCtx> silent;
   {
@@ -129,13 +130,14 @@ void TSupervisor::UpdateClients() {
       if (client->Connected()) {
         client->ProcessBuf();
         downloading = downloading || client->Downloading();
+        ++connected;
       } else if (--client->nCnxTimeout <= 0) {
         LogMsg(client->ipadx + QStringLiteral(": no response to connection request"));
         silent.push_back(client->ctx);
       }
     }
   }
-  pump_.Tick(downloading, writes);
+  pump_.Tick(downloading, writes, connected);
   for (const TCtx& ctx : silent) DeleteConnection(ctx);
   // Connection events only mark the table stale: a burst of them costs one refresh a tick.
   ui_->UpdateClientTable(tableStale_);

@@ -4,6 +4,7 @@
 #include "core/IMonitorLink.h"
 #include "core/ISupervisorUi.h"
 #include "core/RepeatFilter.h"
+#include "core/StorageQueue.h"
 #include "core/TCfg.h"
 #include "core/TClientList.h"
 #include "core/TRunstat.h"
@@ -12,6 +13,7 @@
 #include "supervisor/PumpStats.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
@@ -52,6 +54,7 @@ class TSupervisor : public QObject, public IServerHost, public IMonitorLink {
   TQmAlert& Alert() { return *alert_; }
   TAlarms& Alarms() { return *alarms_; }
   ISupervisorUi& Ui() override { return *ui_; }
+  TStorageQueue& Storage() override { return storage_; }
   void SetUi(ISupervisorUi* ui) { ui_ = ui ? ui : &nullUi_; }
 
   // The start-up log lines, the monitor list, the server and the timers.
@@ -114,6 +117,11 @@ class TSupervisor : public QObject, public IServerHost, public IMonitorLink {
   void ShowHistoryStateAndApply();
 
   TNullSupervisorUi nullUi_;
+  // Declared before everything that posts to it: destroyed after them, it drops their
+  // completions unrun.
+  TStorageQueue storage_;
+  // The IDs known to be in clientlist.csv, by the list's path.
+  QSet<QString> listedIds_;
   TRepeatFilter rxErrors_;
   ISupervisorUi* ui_;
   std::unique_ptr<TCfg> cfg_;

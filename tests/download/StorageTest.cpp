@@ -1,5 +1,5 @@
 #include "DownloaderFixture.h"
-#include "download/StorageQueue.h"
+#include "core/StorageQueue.h"
 
 #include <sys/resource.h>
 #include <csignal>

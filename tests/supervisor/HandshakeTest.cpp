@@ -50,6 +50,7 @@ TEST_F(HandshakeTest, IdentificationOfEachTypeStoresTheRecordAndTheFolder) {
         ("[head]\r\nid=" + c.id + "\r\nname=" + c.name + "\r\ntype=" + c.type + "\r\n").toLatin1());
     EXPECT_TRUE(LogHas(c.type + ":" + c.id + " - connected on 127.0.0.1 ctx:"));
   }
+  ASSERT_TRUE(sup->Storage().WaitIdle(10000));
   EXPECT_EQ(FileBytes(DataPath() + "clientlist.csv"), "DT 1\r\nNG1\r\nNG2\r\nSE1\r\nSE2\r\n");
 }
 
@@ -100,6 +101,7 @@ TEST_F(HandshakeTest, DuplicatesAndBadIdsAreDropped) {
   }
   const QStringList folders = QDir(DataPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
   EXPECT_EQ(folders, QStringList{"M1"});
+  ASSERT_TRUE(sup->Storage().WaitIdle(10000));
   EXPECT_EQ(FileBytes(DataPath() + "clientlist.csv"), "M1\r\n");
   EXPECT_FALSE(QFile::exists(dir.path() + "/evil"));
 }
@@ -111,6 +113,7 @@ TEST_F(HandshakeTest, ClientListGainsEachIdOnceWhateverItsCase) {
     c->Close();
     ASSERT_TRUE(WaitFor([&] { return RecordCount() == 0; }));
   }
+  ASSERT_TRUE(sup->Storage().WaitIdle(10000));
   EXPECT_EQ(FileBytes(DataPath() + "clientlist.csv"), "Unit\r\nOther\r\n");
   EXPECT_TRUE(LogHas("Other: disconnected"));
 }

@@ -29,6 +29,7 @@ TEST_F(MonitorIdTest, LongReservedAndHiddenIdsAreRefused) {
   }
   for (const QString& l : sup->Log().Lines()) EXPECT_LT(l.size(), 1200);
   EXPECT_TRUE(QDir(DataPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+  ASSERT_TRUE(sup->Storage().WaitIdle(10000));
   EXPECT_FALSE(QFile::exists(DataPath() + "clientlist.csv"));
 
   // The longest ID taken, and the list still records it afterwards.
@@ -36,6 +37,7 @@ TEST_F(MonitorIdTest, LongReservedAndHiddenIdsAreRefused) {
   const QByteArray okId(64, 'z');
   auto ok = Identify("cpdt&" + okId, &after, 3);
   ASSERT_TRUE(qmtest::WaitFor([&] { return Record(okId) && Record(okId)->Connected(); }));
+  ASSERT_TRUE(sup->Storage().WaitIdle(10000));
   QFile list(DataPath() + "clientlist.csv");
   ASSERT_TRUE(list.open(QIODevice::ReadOnly));
   EXPECT_EQ(list.readAll(), okId + "\r\n");

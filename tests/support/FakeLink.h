@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/IMonitorLink.h"
+#include "core/StorageQueue.h"
 #include "core/TCfg.h"
 #include "core/TClientList.h"
 #include "core/TRunstat.h"
@@ -33,11 +34,13 @@ class FakeLink : public IMonitorLink {
   TCfg& Cfg() override { return cfg; }
   TRunstat& Runstat() override { return runstat; }
   ISupervisorUi& Ui() override { return ui; }
+  TStorageQueue& Storage() override { return storage; }
 
   QTemporaryDir dir;
   TCfg cfg;
   TRunstat runstat;
   TClientList clients;
+  TStorageQueue storage;
   FakeUi ui;
   QStringList sent;
 

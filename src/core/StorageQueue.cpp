@@ -1,4 +1,4 @@
-#include "download/StorageQueue.h"
+#include "core/StorageQueue.h"
 
 #include <QHash>
 #include <QThread>
