@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
@@ -30,7 +31,16 @@ TThreadServer::TThreadServer(IServerHost* host, int port, const std::atomic<bool
       port_(static_cast<quint16>(port & 0xFFFF)),
       debugLog_(debugLog),
       uiContext_(new QObject),
+      rxResume_(new QTimer(uiContext_)),
       listener_(std::make_unique<Listener>()) {
+  // A paused drain goes on once the interface thread's due timers have run.
+  rxResume_->setSingleShot(true);
+  rxResume_->setInterval(0);
+  QObject::connect(rxResume_, &QTimer::timeout, uiContext_, [this] {
+    rxPaused_ = false;
+    rxSlice_.invalidate();
+    DrainRx(false);
+  });
   thread_ = QThread::create([this] { Execute(); });
   thread_->setObjectName(QStringLiteral("thserver"));
   thread_->start();
@@ -91,6 +101,7 @@ void TThreadServer::SyncNewCnx() {
 void TThreadServer::SyncDeleteCnx() {
   Sync([this] {
     host_->Debug(QStringLiteral("TThreadServer.SyncDeleteCnx"));
+    DrainRx(true);
     for (const TCtx& ctx : tlDeleteCtx.TakeAll())
       if (ctx) host_->DeleteConnection(ctx);
   });
@@ -99,8 +110,31 @@ void TThreadServer::SyncDeleteCnx() {
 void TThreadServer::SyncNewRx() {
   Sync([this] {
     host_->Debug(QStringLiteral("TThreadServer.SyncNewRx()"));
-    for (const TTxCmd& rx : tlRxBuf.TakeAll()) host_->ServerRx(rx.ctx, rx.sCmd);
+    DrainRx(false);
   });
+}
+
+void TThreadServer::DrainRx(bool all) {
+  if (!rxSlice_.isValid()) rxSlice_.start();
+  for (;;) {
+    if (rxPaused_ && !all) return;
+    if (rxTaken_.empty()) {
+      // Taken only when the last lines are done, so the readers' queue keeps its limit.
+      for (TTxCmd& rx : tlRxBuf.TakeAll()) rxTaken_.push_back(std::move(rx));
+      if (rxTaken_.empty()) {
+        rxSlice_.invalidate();
+        return;
+      }
+    }
+    const TTxCmd rx = std::move(rxTaken_.front());
+    rxTaken_.pop_front();
+    host_->ServerRx(rx.ctx, rx.sCmd);
+    if (!all && rxSlice_.isValid() && rxSlice_.elapsed() >= kRxSliceMs) {
+      rxPaused_ = true;
+      rxResume_->start();
+      return;
+    }
+  }
 }
 
 void TThreadServer::SyncLog() {

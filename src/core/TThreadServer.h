@@ -5,6 +5,7 @@
 #include "core/TCnx.h"
 #include "platform/SmallThread.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -19,6 +20,7 @@
 #include <vector>
 
 class QThread;
+class QTimer;
 
 // What the server hands over to the interface thread.
 class IServerHost {
@@ -49,6 +51,9 @@ class TThreadServer {
   static constexpr int kReaderStack = 256 * 1024;
   // A connection whose socket stays full this long (a peer that does not read) is closed.
   static constexpr int kStuckCloseMs = 30000;
+  // The interface thread handles received lines for at most this long before its timers and
+  // windows get a turn: a fleet sending its stored records at once cannot freeze it.
+  static constexpr int kRxSliceMs = 30;
 
   // Starts the server thread at once; it listens on the low 16 bits of port.
   TThreadServer(IServerHost* host, int port, const std::atomic<bool>* debugLog);
@@ -102,6 +107,9 @@ class TThreadServer {
   void SyncNewCnx();
   void SyncDeleteCnx();
   void SyncNewRx();
+  // Interface thread: hands the received lines to the host in order, one slice at a time, or
+  // all of them (before a connection's end, so none of its lines comes after it).
+  void DrainRx(bool all);
   void SyncLog();
   void SyncDebug();
 
@@ -120,6 +128,11 @@ class TThreadServer {
   std::atomic<quint64> nextNumber_{1};
 
   TLockedQueue<TTxCmd> tlRxBuf;
+  // The interface thread's own: lines taken from tlRxBuf and not yet handed to the host.
+  std::deque<TTxCmd> rxTaken_;
+  QElapsedTimer rxSlice_;
+  bool rxPaused_ = false;
+  QTimer* rxResume_;
   TLockedQueue<TTxCmd> tlTxBuf;
   std::unordered_map<const TCnx*, int> txWaiting_;      // changed only with tlTxBuf's lock held
   std::unordered_map<const TCnx*, Outgoing> outgoing_;  // the writer thread's own
