@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
-// The storage threads: file work runs there, off the interface thread. Jobs of one key (a file's
-// path) run one at a time in the order they were posted, so writes of one file never overtake
-// each other; jobs of other keys may run beside them, which lets the disk sync several files at
-// once. A job's completion runs afterwards on the thread that created the queue.
+// The storage threads: file work runs there, off the interface thread. Jobs of one key run one
+// at a time in the order they were posted, so writes of one file never overtake each other; jobs
+// of other keys may run beside them, which lets the disk sync several files at once. A job's
+// completion runs afterwards on the thread that created the queue.
 class TStorageQueue {
  public:
   using Work = std::function<void()>;

@@ -278,8 +278,11 @@ void TDownloader::Write(const QString& path, Kind kind, Content content) {
   const quint64 write = ++writes_;
   pending_.insert(path, PendingFile{write, false, content});
   auto result = std::make_shared<WriteResult>();
+  // The files of one kind of one monitor are written in the order they were handed over: after
+  // a crash the newest file on the disk must not stand for an older one that never got there.
+  const QString key = name ? name->folder + QLatin1Char('|') + name->kind : path;
   link_.Storage().Post(
-      path,
+      key,
       [path, content = std::move(content), result] {
         if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
           result->folderFailed = true;
