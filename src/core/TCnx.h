@@ -37,6 +37,12 @@ class TCnx {
   // Called by the reader when it is done: no write or close touches the socket after it.
   void Release();
 
+  // Bytes of this monitor's records waiting for the disk. While they pass kMaxStoring its reader
+  // reads nothing more, so a fast history download cannot fill the memory ahead of a slow disk.
+  static constexpr qint64 kMaxStoring = 8 * 1024 * 1024;
+  void AddStoring(qint64 bytes) { storing_ += bytes; }
+  bool StoringFull() const { return storing_.load() > kMaxStoring; }
+
  private:
   asio::ip::tcp::socket socket_;
   const quint64 number_;
@@ -45,6 +51,7 @@ class TCnx {
   // Shared by writers and Close(), exclusive for releasing the socket.
   std::shared_mutex socketLock_;
   bool released_ = false;
+  std::atomic<qint64> storing_{0};
 };
 
 using TCtx = std::shared_ptr<TCnx>;

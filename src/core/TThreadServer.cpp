@@ -275,6 +275,8 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
   std::string pending;
   std::vector<char> buffer(64 * 1024);
   for (;;) {
+    while (ctx->StoringFull() && ctx->IsOpen() && !stop_.load())
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const std::size_t n = ctx->Read(buffer.data(), buffer.size());
     if (n == 0) {
       QueueLog(&ctx, kReadTerminated);

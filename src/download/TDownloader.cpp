@@ -257,7 +257,7 @@ void TDownloader::DownloadPrf(TDTClient& c) {
     Send(c, QStringLiteral("getprf&") + StartText(*start));
 }
 
-void TDownloader::Write(const QString& path, Kind kind, Content content) {
+void TDownloader::Write(const QString& path, Kind kind, Content content, const TCtx& from) {
   const auto name = qmfiles::ParseFileName(path);
   if (name) {
     TStartTimes::Newest newest;
@@ -278,6 +278,12 @@ void TDownloader::Write(const QString& path, Kind kind, Content content) {
   const quint64 write = ++writes_;
   pending_.insert(path, PendingFile{write, false, content});
   auto result = std::make_shared<WriteResult>();
+  qint64 bytes = 0;
+  if (std::holds_alternative<TPrfDay>(content))
+    bytes = qint64(TPrfDay::kSlots) * 2;
+  else
+    for (const QString& line : std::get<QStringList>(content)) bytes += 2 * line.size() + 24;
+  if (from) from->AddStoring(bytes);
   // The files of one kind of one monitor are written in the order they were handed over: after
   // a crash the newest file on the disk must not stand for an older one that never got there.
   const QString key = name ? name->folder + QLatin1Char('|') + name->kind : path;
@@ -293,7 +299,10 @@ void TDownloader::Write(const QString& path, Kind kind, Content content) {
                                      : qmtext::JoinCrLf(std::get<QStringList>(content));
         result->ok = qmtext::SaveBytes(path, bytes);
       },
-      [this, path, kind, write, result] { Written(path, kind, write, *result); });
+      [this, path, kind, write, result, from, bytes] {
+        if (from) from->AddStoring(-bytes);
+        Written(path, kind, write, *result);
+      });
 }
 
 void TDownloader::Written(const QString& path, Kind kind, quint64 write,
@@ -337,7 +346,7 @@ bool TDownloader::WaitForStorage(int timeoutMs) { return link_.Storage().WaitIdl
 void TDownloader::Close(TDTClient& c, Kind kind) {
   QString& path = Path(c, kind);
   if (path.isEmpty()) return;
-  Write(path, kind, TakeBuffer(c, kind));
+  Write(path, kind, TakeBuffer(c, kind), c.ctx);
   path.clear();
 }
 
@@ -348,7 +357,7 @@ bool TDownloader::OpenFile(TDTClient& c, Kind kind, const QDate& date, const QSt
                        fileName;
   QString& open = Path(c, kind);
   if (path == open) return true;
-  if (!open.isEmpty()) Write(open, kind, TakeBuffer(c, kind));
+  if (!open.isEmpty()) Write(open, kind, TakeBuffer(c, kind), c.ctx);
   open = path;
   if (LoadOpenFile(c, kind, path, period)) return true;
   ClearBuffer(c, kind);

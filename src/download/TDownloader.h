@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/PrfDay.h"
+#include "core/TCnx.h"
 #include "download/StartTime.h"
 #include "download/StorageGuard.h"
 #include "download/StoredRows.h"
@@ -110,8 +111,9 @@ class TDownloader {
   void ClearBuffer(TDTClient& c, Kind kind);
   Content TakeBuffer(TDTClient& c, Kind kind);
 
-  // Hands the rows to the storage thread and notes their newest row for the start times.
-  void Write(const QString& path, Kind kind, Content content);
+  // Hands the rows to the storage thread and notes their newest row for the start times; they
+  // count against the sending monitor's connection until written.
+  void Write(const QString& path, Kind kind, Content content, const TCtx& from = {});
   void Written(const QString& path, Kind kind, quint64 write, const WriteResult& result);
   void RetryFailedWrites();
 
