@@ -7,8 +7,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 
 namespace qmfiles {
 

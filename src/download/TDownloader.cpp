@@ -276,7 +276,7 @@ void TDownloader::Write(const QString& path, Kind kind, Content content, const T
     stored_.Note(name->folder, name->kind, name->day, newest, qmclock::Now().date());
   }
   const quint64 write = ++writes_;
-  pending_.insert(path, PendingFile{write, false, content});
+  pending_.insert(path, PendingFile{write, false, kind, content});
   auto result = std::make_shared<WriteResult>();
   qint64 bytes = 0;
   if (std::holds_alternative<TPrfDay>(content))
@@ -322,18 +322,10 @@ void TDownloader::Written(const QString& path, Kind kind, quint64 write,
 }
 
 void TDownloader::RetryFailedWrites() {
-  QList<QString> failed;
+  QList<std::pair<QString, PendingFile>> failed;
   for (auto it = pending_.begin(); it != pending_.end(); ++it)
-    if (it->failed) failed << it.key();
-  for (const QString& path : failed) {
-    const auto name = qmfiles::ParseFileName(path);
-    const Kind kind = !name                                ? kPer
-                      : name->kind == QLatin1String("alm") ? kAlm
-                      : name->kind == QLatin1String("cal") ? kCal
-                      : name->kind == QLatin1String("prf") ? kPrf
-                                                           : kPer;
-    Write(path, kind, pending_.value(path).content);
-  }
+    if (it->failed) failed.append({it.key(), it.value()});
+  for (const auto& [path, file] : failed) Write(path, file.kind, file.content);
 }
 
 void TDownloader::Forget(TDTClient& c) {

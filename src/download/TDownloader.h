@@ -66,6 +66,7 @@ class TDownloader {
   struct PendingFile {
     quint64 write = 0;
     bool failed = false;
+    Kind kind = kPer;
     Content content;
   };
   struct WriteResult {
