@@ -65,17 +65,15 @@ TEST_F(FullSocketTest, PeersThatDoNotReadNeitherDelayOthersNorLoseTheirLines) {
   int more = 0;
   while (more < 1000 && server->Send(stuckCtx[0], big)) ++more;
   EXPECT_LT(more, 256) << "the 256-line limit stays";
-  qint64 slowest = 0;
+  EXPECT_EQ(host.logs.filter("TThreadServer.Send(): TX buffer full or ctx == 0").size(), 1);
+  // A writer that waited on a full socket would never greet these (how fast it greets them is
+  // measured by the churn bench).
   for (int k = 0; k < 5; ++k) {
     TCtx ctx;
     auto fresh = Connect(&ctx);
-    QElapsedTimer timer;
-    timer.start();
-    server->Send(ctx, "cnx");
+    EXPECT_TRUE(server->Send(ctx, "cnx"));
     EXPECT_EQ(fresh->ReadLines(1, 3000), QList<QByteArray>{"cnx"});
-    slowest = std::max(slowest, timer.elapsed());
   }
-  EXPECT_LT(slowest, 250);
   for (const TCtx& ctx : stuckCtx) EXPECT_TRUE(ctx->IsOpen());
   // A peer that starts reading gets every line, in order.
   QByteArray got;

@@ -116,15 +116,13 @@ TEST_F(TThreadServerTest, OverlongLineIsDiscardedAndTheConnectionStays) {
   EXPECT_EQ(server->CnxCount(), 1);
 }
 
-TEST_F(TThreadServerTest, SendWritesCrLfAndDropsThe257thLine) {
+// The 256-line limit itself needs a peer that does not read (FullSocketTest): the writer drains
+// a reading peer's queue while it is being filled.
+TEST_F(TThreadServerTest, SendWritesCrLfLinesInOrderToEachConnection) {
   auto client = Connect();
   const TCtx ctx = host.last;
-  for (int i = 0; i < 257; ++i) {
-    const bool queued = server->Send(ctx, i == 5 ? QString() : QString::number(i));
-    EXPECT_EQ(queued, i < 256) << i;
-  }
-  EXPECT_EQ(host.LogCount("TThreadServer.Send(): TX buffer full or ctx == 0" + CtxSuffix(ctx)), 1);
-  // The limit is per connection: another monitor's line still goes.
+  for (int i = 0; i < 256; ++i)
+    EXPECT_TRUE(server->Send(ctx, i == 5 ? QString() : QString::number(i))) << i;
   host.last = nullptr;
   auto other = Connect();
   EXPECT_TRUE(server->Send(host.last, "other"));
