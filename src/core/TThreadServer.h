@@ -107,6 +107,9 @@ class TThreadServer {
   void SyncNewCnx();
   void SyncDeleteCnx();
   void SyncNewRx();
+  // Reader threads: has the interface thread drain the received lines without waiting for it;
+  // at most one such drain is on its way.
+  void PostNewRx();
   // Interface thread: hands the received lines to the host in order, one slice at a time, or
   // all of them (before a connection's end, so none of its lines comes after it).
   void DrainRx(bool all);
@@ -133,6 +136,7 @@ class TThreadServer {
   QElapsedTimer rxSlice_;
   bool rxPaused_ = false;
   QTimer* rxResume_;
+  std::atomic<bool> rxPosted_{false};
   TLockedQueue<TTxCmd> tlTxBuf;
   std::unordered_map<const TCnx*, int> txWaiting_;      // changed only with tlTxBuf's lock held
   std::unordered_map<const TCnx*, Outgoing> outgoing_;  // the writer thread's own
