@@ -36,7 +36,17 @@ TDTClient* LastMatch(const std::vector<std::unique_ptr<TDTClient>>* list, Match 
 }  // namespace
 
 TDTClient* TClientList::GetClientFromCtx(const TCtx& ctx) const {
-  return LastMatch(listLocked_, [&](const TDTClient& c) { return c.ctx == ctx; });
+  auto match = [&](const TDTClient& c) { return c.ctx == ctx; };
+  if (!listLocked_ || !ctx) return LastMatch(listLocked_, match);
+  // A record that still holds the connection keeps it alive, so its address is not reused.
+  const auto it = byCtx_.find(ctx.get());
+  if (it != byCtx_.end() && live_.contains(it->second) && match(*it->second)) return it->second;
+  TDTClient* found = LastMatch(listLocked_, match);
+  if (found) {
+    if (byCtx_.size() > 2 * listLocked_->size() + 64) byCtx_.clear();  // connections long gone
+    byCtx_[ctx.get()] = found;
+  }
+  return found;
 }
 
 TDTClient* TClientList::GetClientFromID(const QString& sID) const {
@@ -52,6 +62,7 @@ TDTClient* TClientList::AddClient() {
   if (!listLocked_) return nullptr;
   try {
     listLocked_->push_back(std::make_unique<TDTClient>());
+    live_.insert(listLocked_->back().get());
   } catch (const std::exception&) {
     LogMsg(QStringLiteral("Failed to create new TDTClient"));
     return nullptr;
@@ -64,6 +75,7 @@ void TClientList::DeleteClient(TDTClient* client) {
   if (!listLocked_) return;
   for (auto it = listLocked_->begin(); it != listLocked_->end(); ++it) {
     if (it->get() == client) {
+      live_.erase(client);
       listLocked_->erase(it);
       return;
     }
