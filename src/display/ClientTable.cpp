@@ -32,32 +32,10 @@ void TClientTable::Update(TClientList& list, bool bForce, const Settings& settin
 void TClientTable::Rebuild(TClientList& list, bool bForce, const Settings& settings) {
   const int n = list.Count();
   if (settings.clientList) {
-    std::vector<Entry> entries;
-    std::vector<int> counts;
-    QSet<QString> ids;
-    const QDateTime since = AlarmCountSince();
-    for (int i = 0; i < n; ++i) {
-      TDTClient* client = list.GetClient(i);
-      if (!client) continue;
-      // Also leaves the count in nLastAlmCount, which the sort and the rows below use.
-      if (AlarmCountChanged(*client, since)) bForce = true;
-      entries.push_back(Entry{client->sName, client, true});
-      ids.insert(client->sID);
-    }
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-      return a.text.compare(b.text, Qt::CaseInsensitive) < 0;
-    });
-    if (settings.sortBy == QLatin1String("alarm")) {
-      // Highest count first; equal counts keep the name order.
-      std::vector<std::pair<int, Entry>> keyed;
-      keyed.reserve(entries.size());
-      for (Entry& e : entries) keyed.emplace_back(e.client->nLastAlmCount, e);
-      std::stable_sort(keyed.begin(), keyed.end(),
-                       [](const auto& a, const auto& b) { return a.first > b.first; });
-      for (std::size_t i = 0; i < keyed.size(); ++i) entries[i] = keyed[i].second;
-    }
+    SortRecords(list, settings.sortBy, &bForce);
+    std::vector<Entry> entries = sorted_;
     for (const QString& folder : folders_.Folders(settings.dataPath))
-      if (!ids.contains(folder)) entries.push_back(Entry{folder, nullptr, false});
+      if (!sortedIds_.contains(folder)) entries.push_back(Entry{folder, nullptr, false});
 
     if (entries.empty()) {
       rows_.assign(1, Row{QStringLiteral("No connections"), QString(), nullptr});
@@ -81,6 +59,52 @@ void TClientTable::Rebuild(TClientList& list, bool bForce, const Settings& setti
   const int cnx = settings.cnxCount ? settings.cnxCount() : n;
   cnxText_ = QStringLiteral("Connections: ") + QString::number(n);
   if (cnx != n) cnxText_ += QLatin1Char('/') + QString::number(cnx);
+}
+
+void TClientTable::SortRecords(TClientList& list, const QString& sortBy, bool* bForce) {
+  const int n = list.Count();
+  std::vector<SortKey> keys;
+  keys.reserve(std::size_t(n));
+  const QDateTime since = AlarmCountSince();
+  for (int i = 0; i < n; ++i) {
+    TDTClient* client = list.GetClient(i);
+    if (!client) continue;
+    // Also leaves the count in nLastAlmCount, which the sort and the rows use.
+    if (AlarmCountChanged(*client, since)) *bForce = true;
+    keys.push_back(SortKey{client, client->sName, client->sID, client->nLastAlmCount});
+  }
+  const bool byAlarm = sortBy == QLatin1String("alarm");
+  auto sameOrder = [&] {
+    if (keys.size() != sortedFrom_.size() || byAlarm != (sortedBy_ == QLatin1String("alarm")))
+      return false;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      const SortKey& a = keys[i];
+      const SortKey& b = sortedFrom_[i];
+      if (a.client != b.client || a.name != b.name || a.id != b.id ||
+          (byAlarm && a.alarms != b.alarms))
+        return false;
+    }
+    return true;
+  };
+  // The same records at the same addresses: the kept entries point at live records.
+  if (sameOrder()) return;
+  sorted_.clear();
+  sortedIds_.clear();
+  for (const SortKey& k : keys) {
+    sorted_.push_back(Entry{k.name, k.client, true});
+    sortedIds_.insert(k.id);
+  }
+  std::stable_sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) {
+    return a.text.compare(b.text, Qt::CaseInsensitive) < 0;
+  });
+  if (byAlarm) {
+    // Highest count first; equal counts keep the name order.
+    std::stable_sort(sorted_.begin(), sorted_.end(), [](const Entry& a, const Entry& b) {
+      return a.client->nLastAlmCount > b.client->nLastAlmCount;
+    });
+  }
+  sortedFrom_ = std::move(keys);
+  sortedBy_ = sortBy;
 }
 
 QString TClientTable::MoveAsideTarget(const QString& dataPath, const QString& sID) {

@@ -340,6 +340,10 @@ void TFrameClient::NewAlarm() {
 }
 
 void TFrameClient::SetTitleRed(bool red) {
+  // The alarm count is shown again every second: a palette set anew, even the same one, makes
+  // the main area recount what its windows cover.
+  if (titleShown_ && red == titleRed_) return;
+  titleShown_ = true;
   titleRed_ = red;
   const QPalette app = QPalette();
   QPalette p = panelTitle_->palette();
@@ -436,6 +440,19 @@ void TFrameClient::ShowPanels() {
 void TFrameClient::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
   LayoutChildren();
+  FollowSight();
+}
+
+void TFrameClient::moveEvent(QMoveEvent* event) {
+  QFrame::moveEvent(event);
+  FollowSight();
+}
+
+void TFrameClient::FollowSight() {
+  const QWidget* area = parentWidget();
+  const bool seen = !area || area->rect().intersects(geometry());
+  // Enabling repaints the whole window, with the values it took while out of sight.
+  if (seen != updatesEnabled()) setUpdatesEnabled(seen);
 }
 
 // Title and LED strip from the top, status strip at the bottom, history in between; a hidden

@@ -58,6 +58,9 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   void SetWinPos(int x, int y);
   void SetWinSize(int cx, int cy);
   void SavePos();
+  // Paints only while some of it lies inside the main area: a fleet of windows mostly placed
+  // beyond its edge would otherwise cost the interface thread a sibling walk per update.
+  void FollowSight();
 
   bool Selected() const { return bSelected; }
   const TCtx& Ctx() const { return ctx_; }
@@ -104,6 +107,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
@@ -130,6 +134,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   bool bSelected = false;
   bool bConnected = false;
   bool titleRed_ = false;
+  bool titleShown_ = false;
   TCtx ctx_;
   QString sID;
   QString sName;

@@ -422,6 +422,7 @@ bool TformMain::eventFilter(QObject* watched, QEvent* event) {
     // Every change of the main area's size, whether from the window or the table beside it.
     imgBackground_->setGeometry(panelMain_->rect());
     if (!(windowState() & Qt::WindowMinimized)) RepositionAll();
+    for (TFrameClient* f : frames_) f->FollowSight();
   } else if (watched == panelLogo_) {
     if (event->type() == QEvent::Enter) {
       SetTextColour(panelLogo_, QColor(0, 0, 136));

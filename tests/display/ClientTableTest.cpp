@@ -86,6 +86,31 @@ TEST_F(ClientTableTest, SortOrders) {
   EXPECT_EQ(Alarms(), (QStringList{"3", "3", "1", "0"}));
 }
 
+// The order is kept between refreshes; every change it depends on sorts again.
+TEST_F(ClientTableTest, OrderFollowsNamesCountsAndRecordsBetweenRefreshes) {
+  TDTClient* a = AddRecord("a", "ID-A", 0);
+  AddRecord("b", "ID-B", 1);
+  Update(true);
+  a->sName = "c";
+  Update(true);
+  EXPECT_EQ(Names(), (QStringList{"b", "c"}));
+  settings.sortBy = "alarm";
+  Update(true);
+  EXPECT_EQ(Names(), (QStringList{"b", "c"}));
+  a->adtAlarms.assign(2, qmclock::Now());
+  Update();  // a count that changed forces the rewrite
+  EXPECT_EQ(Names(), (QStringList{"c", "b"}));
+  EXPECT_EQ(Alarms(), (QStringList{"2", "1"}));
+  {
+    TClientListHold hold(list);
+    list.DeleteClient(a);
+  }
+  AddRecord("a", "ID-A2", 5);
+  Update(true);
+  EXPECT_EQ(Names(), (QStringList{"a", "b"}));
+  EXPECT_EQ(Alarms(), (QStringList{"5", "1"}));
+}
+
 TEST_F(ClientTableTest, ConnectingRowComesFirstByName) {
   AddRecord("alpha", "ID-A", 2);
   TDTClient* pending = AddRecord("", "");
