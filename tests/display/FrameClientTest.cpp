@@ -214,9 +214,14 @@ TEST_F(FrameClientTest, AlarmDisplay) {
   EXPECT_EQ(f->lblAlmCount()->toolTip(), "1 alarm");
   f->SetAlarmCount(3);
   EXPECT_EQ(f->lblAlmCount()->toolTip(), "3 alarms");
+  const QColor alarmColour = f->panelTitle()->palette().color(QPalette::Window);
   f->SetAlarmCount(0);
   EXPECT_FALSE(f->TitleRed());
   EXPECT_TRUE(f->lblAlmCount()->isHidden());
+  EXPECT_NE(f->panelTitle()->palette().color(QPalette::Window), alarmColour);
+  f->SetAlarmCount(1);
+  EXPECT_EQ(f->panelTitle()->palette().color(QPalette::Window), alarmColour);
+  f->SetAlarmCount(0);
 
   f->SetAlarmCount(2);
   f->NewAlarm();
@@ -230,6 +235,25 @@ TEST_F(FrameClientTest, AlarmDisplay) {
   f->timerAlarm().start(20);
   ASSERT_TRUE(qmtest::WaitFor([&] { return !f->timerAlarmFlash().isActive(); }, 2000));
   EXPECT_TRUE(f->TitleRed());
+}
+
+// A window wholly outside the main area takes its values without repainting; brought into
+// sight it paints again.
+TEST_F(FrameClientTest, OnlyWindowsInsideTheMainAreaRepaint) {
+  TFrameClient* f = Open("SIGHT");
+  panel.show();  // a hidden window gets its move events when shown
+  EXPECT_TRUE(f->updatesEnabled());
+  f->move(panel.width() + 10, 0);
+  EXPECT_FALSE(f->updatesEnabled());
+  f->Status("Away");
+  EXPECT_EQ(f->lblStatus()->text(), "Away");
+  panel.resize(panel.width() + f->width() + 20, panel.height());
+  f->FollowSight();
+  EXPECT_TRUE(f->updatesEnabled());
+  f->move(0, panel.height() + 1);
+  EXPECT_FALSE(f->updatesEnabled());
+  f->move(0, panel.height() - 5);
+  EXPECT_TRUE(f->updatesEnabled());
 }
 
 TEST_F(FrameClientTest, InfoMenuAndStatus) {
