@@ -32,6 +32,7 @@ TThreadServer::TThreadServer(IServerHost* host, int port, const std::atomic<bool
       debugLog_(debugLog),
       uiContext_(new QObject),
       rxResume_(new QTimer(uiContext_)),
+      rxHold_(new QTimer(uiContext_)),
       listener_(std::make_unique<Listener>()) {
   // A paused drain goes on once the interface thread's due timers have run.
   rxResume_->setSingleShot(true);
@@ -41,6 +42,9 @@ TThreadServer::TThreadServer(IServerHost* host, int port, const std::atomic<bool
     rxSlice_.invalidate();
     DrainRx(false);
   });
+  rxHold_->setSingleShot(true);
+  rxHold_->setInterval(kRxHoldMs);
+  QObject::connect(rxHold_, &QTimer::timeout, uiContext_, [this] { RxHoldOver(); });
   thread_ = QThread::create([this] { Execute(); });
   thread_->setObjectName(QStringLiteral("thserver"));
   thread_->start();
@@ -116,38 +120,55 @@ void TThreadServer::SyncNewRx() {
 
 // Waiting for every hand-over cost the interface thread a thread wake-up per received batch,
 // which with 2000 streaming monitors was most of its time; order is kept by the one queue, and a
-// connection's end still drains its lines first.
+// connection's end still drains its lines first. After a drain the readers stop posting for a
+// few milliseconds and the interface thread collects what came meanwhile, so a busy fleet wakes
+// it a few hundred times a second instead of once per line, and a lone line still goes at once.
 void TThreadServer::PostNewRx() {
   if (rxPosted_.exchange(true)) return;
   QMetaObject::invokeMethod(
       uiContext_,
       [this] {
-        rxPosted_ = false;
         host_->Debug(QStringLiteral("TThreadServer.SyncNewRx()"));
         DrainRx(false);
+        rxHold_->start();
       },
       Qt::QueuedConnection);
 }
 
-void TThreadServer::DrainRx(bool all) {
+void TThreadServer::RxHoldOver() {
+  if (DrainRx(false)) {
+    rxHold_->start();
+    return;
+  }
+  rxPosted_ = false;
+  // Lines queued between the empty drain and the line above posted nothing.
+  if (DrainRx(false)) {
+    rxPosted_ = true;
+    rxHold_->start();
+  }
+}
+
+bool TThreadServer::DrainRx(bool all) {
+  if (rxPaused_ && !all) return true;
   if (!rxSlice_.isValid()) rxSlice_.start();
+  bool handed = false;
   for (;;) {
-    if (rxPaused_ && !all) return;
     if (rxTaken_.empty()) {
       // Taken only when the last lines are done, so the readers' queue keeps its limit.
       for (TTxCmd& rx : tlRxBuf.TakeAll()) rxTaken_.push_back(std::move(rx));
       if (rxTaken_.empty()) {
         rxSlice_.invalidate();
-        return;
+        return handed;
       }
     }
     const TTxCmd rx = std::move(rxTaken_.front());
     rxTaken_.pop_front();
     host_->ServerRx(rx.ctx, rx.sCmd);
+    handed = true;
     if (!all && rxSlice_.isValid() && rxSlice_.elapsed() >= kRxSliceMs) {
       rxPaused_ = true;
       rxResume_->start();
-      return;
+      return true;
     }
   }
 }

@@ -54,6 +54,7 @@ class TThreadServer {
   // The interface thread handles received lines for at most this long before its timers and
   // windows get a turn: a fleet sending its stored records at once cannot freeze it.
   static constexpr int kRxSliceMs = 30;
+  static constexpr int kRxHoldMs = 5;
 
   // Starts the server thread at once; it listens on the low 16 bits of port.
   TThreadServer(IServerHost* host, int port, const std::atomic<bool>* debugLog);
@@ -110,9 +111,11 @@ class TThreadServer {
   // Reader threads: has the interface thread drain the received lines without waiting for it;
   // at most one such drain is on its way.
   void PostNewRx();
+  void RxHoldOver();
   // Interface thread: hands the received lines to the host in order, one slice at a time, or
   // all of them (before a connection's end, so none of its lines comes after it).
-  void DrainRx(bool all);
+  // True when it handed lines over or some are left for a later slice.
+  bool DrainRx(bool all);
   void SyncLog();
   void SyncDebug();
 
@@ -136,6 +139,7 @@ class TThreadServer {
   QElapsedTimer rxSlice_;
   bool rxPaused_ = false;
   QTimer* rxResume_;
+  QTimer* rxHold_;
   std::atomic<bool> rxPosted_{false};
   TLockedQueue<TTxCmd> tlTxBuf;
   std::unordered_map<const TCnx*, int> txWaiting_;      // changed only with tlTxBuf's lock held

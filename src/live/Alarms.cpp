@@ -63,8 +63,10 @@ int AlarmCount(const TDTClient& client, const QDateTime& since) {
 
 int AlarmCount(const TDTClient& client) { return AlarmCount(client, AlarmCountSince()); }
 
-void UpdateAlarmDisplay(TDTClient& client) {
-  const int count = AlarmCount(client);
+void UpdateAlarmDisplay(TDTClient& client) { UpdateAlarmDisplay(client, AlarmCountSince()); }
+
+void UpdateAlarmDisplay(TDTClient& client, const QDateTime& since) {
+  const int count = AlarmCount(client, since);
   if (client.frame) client.frame->SetAlarmCount(count);
 }
 
@@ -110,6 +112,8 @@ bool TAlarms::AlarmRx(TDTClient& client) {
 void TAlarms::timerAlarmsTimer() {
   TClientList& clients = link_.Clients();
   TClientListHold hold(clients);
+  // One reading of the local clock for all: each costs a look at the time zone file.
+  const QDateTime since = AlarmCountSince();
   for (int i = 0; i < clients.Count(); ++i)
-    if (TDTClient* client = clients.GetClient(i)) UpdateAlarmDisplay(*client);
+    if (TDTClient* client = clients.GetClient(i)) UpdateAlarmDisplay(*client, since);
 }

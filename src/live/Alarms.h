@@ -15,6 +15,7 @@ void SetAlarms(TDTClient& client, const QString& sAlarms);
 void AddAlarm(TDTClient& client);
 int AlarmCount(const TDTClient& client);
 void UpdateAlarmDisplay(TDTClient& client);
+void UpdateAlarmDisplay(TDTClient& client, const QDateTime& since);
 // True when the count differs from the one seen by the previous call.
 bool AlarmCountChanged(TDTClient& client);
 // The start of the counted period; one reading of the clock serves a whole table refresh.
