@@ -187,8 +187,10 @@ std::string Monitor::AlarmList() const {
   const LocalSeconds now = Now();
   const AlarmRule rule = Rule();
   std::string ages;
-  for (const AlarmRecord& a : AlarmsBetween(levels_, rule, now - 3599, now))
-    ages += (ages.empty() ? "" : ";") + std::to_string(now - a.at);
+  for (const AlarmRecord& a : AlarmsBetween(levels_, rule, now - 3599, now)) {
+    if (!ages.empty()) ages += ';';
+    ages += std::to_string(now - a.at);
+  }
   return "alarms&" + ages;
 }
 
