@@ -6,8 +6,7 @@
 #include "core/IniFile.h"
 #include "core/MonitorFolder.h"
 #include "core/TCfg.h"
-
-#include <QDir>
+#include "core/TermCfgWrite.h"
 
 TDTClient::TDTClient() { LogDebug(QStringLiteral("TDTClient.Create()")); }
 
@@ -31,14 +30,14 @@ QString TDTClient::Folder() const {
   return cfg ? qmfolder::MonitorFolder(cfg->DataPath(), sID) : QString();
 }
 
-void TDTClient::SaveTermInfo() {
+void TDTClient::SaveTermInfo(TStorageQueue* storage) {
   const QString folder = Folder();
-  if (folder.isEmpty() || !QDir().mkpath(folder)) return;
-  // One write for the three keys, none when they are stored already (each write is synced).
-  IniFile(qmfolder::TermCfgPath(folder))
-      .WriteStrings(QStringLiteral("head"), {{QStringLiteral("id"), sID},
-                                             {QStringLiteral("name"), sName},
-                                             {QStringLiteral("type"), sType}});
+  if (folder.isEmpty()) return;
+  // One write for the three keys, none when they are stored already.
+  qmfolder::WriteTermCfg(storage, folder, QStringLiteral("head"),
+                         {{QStringLiteral("id"), sID},
+                          {QStringLiteral("name"), sName},
+                          {QStringLiteral("type"), sType}});
 }
 
 void TDTClient::SignalStrength(int nSignal) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 class IMonitorWindow;
+class TStorageQueue;
 
 // The record of one monitor connection, from its opening to its closing.
 class TDTClient {
@@ -25,7 +26,8 @@ class TDTClient {
   void Disconnect();
   // The monitor's folder: the data path with the ID appended as text.
   QString Folder() const;
-  void SaveTermInfo();
+  // Stores the ID, name and type in term.cfg, through the storage threads when given.
+  void SaveTermInfo(TStorageQueue* storage);
   void SignalStrength(int nSignal);
   void ProcessBuf();
   void ShowLeds();

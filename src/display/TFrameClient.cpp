@@ -5,6 +5,7 @@
 #include "core/IniFile.h"
 #include "core/MonitorFolder.h"
 #include "core/TCfg.h"
+#include "core/TermCfgWrite.h"
 #include "display/Fonts.h"
 #include "display/LeqReadout.h"
 #include "display/LevelChartView.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -241,7 +241,7 @@ void TFrameClient::Connect(const TCtx& ctx, const QString& sType, const QString&
   AddModules(sModules);
 
   const QString folder = qmfolder::MonitorFolder(cfg_.DataPath(), sID);
-  if (!sID.isEmpty() && QDir().mkpath(folder)) {
+  if (!sID.isEmpty()) {
     const IniFile ini(qmfolder::TermCfgPath(folder));
     const QString win = QStringLiteral("win");
     geom_ = qmgeom::Sanitised(ini.ReadInteger(win, QStringLiteral("xrel"), -1),
@@ -402,15 +402,14 @@ void TFrameClient::SetWinSize(int cx, int cy) {
 
 void TFrameClient::SavePos() {
   LogDebug(QStringLiteral("TFrameClient.SavePos(): ") + sID);
-  const QString folder = qmfolder::MonitorFolder(cfg_.DataPath(), sID);
-  if (sID.isEmpty() || !QDir().mkpath(folder)) return;
-  IniFile ini(qmfolder::TermCfgPath(folder));
-  ini.WriteStrings(QStringLiteral("win"),
-                   {{QStringLiteral("xrel"), QString::number(geom_.x)},
-                    {QStringLiteral("yrel"), QString::number(geom_.y)},
-                    {QStringLiteral("cxrel"), QString::number(geom_.cx)},
-                    {QStringLiteral("cyrel"), QString::number(geom_.cy)},
-                    {QStringLiteral("state"), QString::number(geom_.state)}});
+  if (sID.isEmpty()) return;
+  qmfolder::WriteTermCfg(storage_, qmfolder::MonitorFolder(cfg_.DataPath(), sID),
+                         QStringLiteral("win"),
+                         {{QStringLiteral("xrel"), QString::number(geom_.x)},
+                          {QStringLiteral("yrel"), QString::number(geom_.y)},
+                          {QStringLiteral("cxrel"), QString::number(geom_.cx)},
+                          {QStringLiteral("cyrel"), QString::number(geom_.cy)},
+                          {QStringLiteral("state"), QString::number(geom_.state)}});
 }
 
 void TFrameClient::Reposition() {

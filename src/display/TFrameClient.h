@@ -17,6 +17,7 @@ class QAction;
 class QToolButton;
 class TCfg;
 class TLedBar;
+class TStorageQueue;
 class LevelChartView;
 class LeqReadout;
 
@@ -58,6 +59,8 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   void SetWinPos(int x, int y);
   void SetWinSize(int cx, int cy);
   void SavePos();
+  // The storage threads that take the window's term.cfg writes; without them it writes at once.
+  void SetStorage(TStorageQueue* storage) { storage_ = storage; }
   // Paints only while some of it lies inside the main area: a fleet of windows mostly placed
   // beyond its edge would otherwise cost the interface thread a sibling walk per update.
   void FollowSight();
@@ -123,6 +126,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
 
   TCfg& cfg_;
   ISupervisorUi& ui_;
+  TStorageQueue* storage_ = nullptr;
 
   qmgeom::RelGeometry geom_;
   bool bMoving = false;

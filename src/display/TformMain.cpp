@@ -525,6 +525,7 @@ IMonitorWindow* TformMain::CreateMonitorWindow(TDTClient* client) {
   }
   auto* frame = new TFrameClient(panelMain_, sup_->Cfg(), *this);
   frame->setObjectName(QStringLiteral("frameClient") + QString::number(frameCounter_++));
+  frame->SetStorage(&sup_->Storage());
   frames_.push_back(frame);
   connect(frame, &TFrameClient::settingsRequested, this, &TformMain::menuitemCfgClick);
   frame->Init();

@@ -144,7 +144,7 @@ bool TSupervisor::ConnectNs(TDTClient& client, const QString& sType, const QStri
     client.sModules = sModules;
     client.Connect();
     client.frame = ui_->CreateMonitorWindow(&client);
-    client.SaveTermInfo();
+    client.SaveTermInfo(&storage_);
     LogMsg(sType + QStringLiteral(":") + sID + QStringLiteral(" - connected on ") + client.ipadx +
            QStringLiteral(" ctx:") + QString::number(ctx ? ctx->Number() : 0));
     tableStale_ = true;

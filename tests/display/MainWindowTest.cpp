@@ -226,6 +226,7 @@ TEST_F(MainWindowTest, TileAndAlign) {
     EXPECT_EQ(f->GetWinState(), wsNorm);
     EXPECT_EQ(f->geometry(), cells[std::size_t(i)]) << order[i];
   }
+  ASSERT_TRUE(main->Supervisor().Storage().WaitIdle(10000));
   const IniFile ini(DataPath() + "c/term.cfg");
   EXPECT_EQ(ini.ReadInteger("win", "xrel", -1), qmgeom::ToRel(cells[2].x(), panel.width(), 0));
   EXPECT_EQ(ini.ReadInteger("win", "cyrel", -1),
@@ -242,6 +243,7 @@ TEST_F(MainWindowTest, TileAndAlign) {
   EXPECT_EQ(Frame("d")->pos(), QPoint(0, 74));
   EXPECT_EQ(Frame("E")->pos(), QPoint(0, 111));
   EXPECT_EQ(Frame("B")->pos(), bAt);
+  ASSERT_TRUE(main->Supervisor().Storage().WaitIdle(10000));
   EXPECT_EQ(IniFile(DataPath() + "E/term.cfg").ReadInteger("win", "state", -1), 0);
 
   main->menuExpandAllClick();

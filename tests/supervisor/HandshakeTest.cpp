@@ -44,6 +44,7 @@ TEST_F(HandshakeTest, IdentificationOfEachTypeStoresTheRecordAndTheFolder) {
     EXPECT_EQ(r->sModules, c.modules);
     EXPECT_EQ(r->ipadx, "127.0.0.1");
     ASSERT_NE(r->frame, nullptr);
+    ASSERT_TRUE(sup->Storage().WaitIdle(10000));  // term.cfg is written on a storage thread
     const QString cfg = DataPath() + c.id + "/term.cfg";
     EXPECT_EQ(
         FileBytes(cfg),
