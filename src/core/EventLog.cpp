@@ -57,5 +57,7 @@ void LogMsg(const QString& text) {
 }
 
 void LogDebug(const QString& text) {
-  if (g_log && g_log->DebugEnabled()) g_log->AddLine(QStringLiteral("D> ") + text);
+  if (DebugLogging()) g_log->AddLine(QStringLiteral("D> ") + text);
 }
+
+bool DebugLogging() { return g_log && g_log->DebugEnabled(); }

@@ -47,3 +47,5 @@ class TEventLog : public QObject {
 
 void LogMsg(const QString& text);
 void LogDebug(const QString& text);
+// Whether LogDebug keeps its text: callers on per-line paths test it before building one.
+bool DebugLogging();

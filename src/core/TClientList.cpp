@@ -2,7 +2,16 @@
 
 #include "core/EventLog.h"
 
-TClientList::TClientList() { LogDebug(QStringLiteral("TDTClientList.Create()")); }
+#include <atomic>
+
+namespace {
+std::atomic<quint64> g_stamps{0};
+quint64 NewStamp() { return ++g_stamps; }
+}  // namespace
+
+TClientList::TClientList() : stamp_(NewStamp()) {
+  LogDebug(QStringLiteral("TDTClientList.Create()"));
+}
 
 TClientList::~TClientList() { UnlockList(); }
 
@@ -39,13 +48,19 @@ TDTClient* TClientList::GetClientFromCtx(const TCtx& ctx) const {
   auto match = [&](const TDTClient& c) { return c.ctx == ctx; };
   if (!listLocked_ || !ctx) return LastMatch(listLocked_, match);
   // A record that still holds the connection keeps it alive, so its address is not reused.
+  TCnx::RecordHint& hint = ctx->Hint();
+  if (hint.stamp == stamp_ && hint.record->ctx == ctx) return hint.record;
   const auto it = byCtx_.find(ctx.get());
-  if (it != byCtx_.end() && live_.contains(it->second) && match(*it->second)) return it->second;
-  TDTClient* found = LastMatch(listLocked_, match);
-  if (found) {
+  TDTClient* found = nullptr;
+  if (it != byCtx_.end() && live_.contains(it->second) && match(*it->second)) {
+    found = it->second;
+  } else {
+    found = LastMatch(listLocked_, match);
+    if (!found) return nullptr;
     if (byCtx_.size() > 2 * listLocked_->size() + 64) byCtx_.clear();  // connections long gone
     byCtx_[ctx.get()] = found;
   }
+  hint = {found, stamp_};
   return found;
 }
 
@@ -76,6 +91,7 @@ void TClientList::DeleteClient(TDTClient* client) {
   for (auto it = listLocked_->begin(); it != listLocked_->end(); ++it) {
     if (it->get() == client) {
       live_.erase(client);
+      stamp_ = NewStamp();
       listLocked_->erase(it);
       return;
     }

@@ -9,6 +9,8 @@
 #include <memory>
 #include <shared_mutex>
 
+class TDTClient;
+
 // One open TCP connection of a monitor. Records, windows and dialogs are bound to it; it stays a
 // valid object after the socket has closed, so a stale reference is harmless.
 class TCnx {
@@ -43,6 +45,14 @@ class TCnx {
   void AddStoring(qint64 bytes) { storing_ += bytes; }
   bool StoringFull() const { return storing_.load() > kMaxStoring; }
 
+  // Where a record list last found this connection's record, valid while that list has deleted
+  // no record since (stamp). Read and written by the list's owner thread only.
+  struct RecordHint {
+    TDTClient* record = nullptr;
+    quint64 stamp = 0;
+  };
+  RecordHint& Hint() const { return hint_; }
+
  private:
   asio::ip::tcp::socket socket_;
   const quint64 number_;
@@ -52,6 +62,7 @@ class TCnx {
   std::shared_mutex socketLock_;
   bool released_ = false;
   std::atomic<qint64> storing_{0};
+  mutable RecordHint hint_;
 };
 
 using TCtx = std::shared_ptr<TCnx>;

@@ -47,7 +47,7 @@ void TDTClient::SignalStrength(int nSignal) {
 void TDTClient::ProcessBuf() {
   if (!bConnected) return;
   if (flLedLev > 0) {
-    LogDebug(QStringLiteral("TDTClient.ProcessBuf(): ") + sID);
+    if (DebugLogging()) LogDebug(QStringLiteral("TDTClient.ProcessBuf(): ") + sID);
     if (frame) frame->LedLevel(flLedLev, leds);
   }
   flLedLev = -1;

@@ -88,8 +88,10 @@ void TThreadServer::QueueLog(const TCtx* ctx, const QString& text) {
   SyncLog();
 }
 
+bool TThreadServer::DebugOn() const { return debugLog_ && debugLog_->load(); }
+
 void TThreadServer::QueueDebug(const TCtx* ctx, const QString& text) {
-  if (!debugLog_ || !debugLog_->load()) return;
+  if (!DebugOn()) return;
   tlDebug.Push(ctx ? text + CtxSuffix(*ctx) : text);
   SyncDebug();
 }
@@ -186,7 +188,8 @@ void TThreadServer::SyncDebug() {
 }
 
 bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
-  QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + qmlog::Cut(sTx));
+  if (DebugOn())
+    QueueDebug(ctx ? &ctx : nullptr, QStringLiteral("TThreadServer.Send(): ") + qmlog::Cut(sTx));
   if (!ctx) return false;
   const bool queued = tlTxBuf.With([&](std::vector<TTxCmd>& queue) {
     // The limit holds per connection, so a peer that floods us with lines to answer cannot
@@ -322,8 +325,9 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
     // An over-long line: everything buffered goes, the connection stays.
     const int overlong = qmtext::SplitReceived(
         pending, buffer.data(), n, static_cast<std::size_t>(kMaxLine), [&](const QString& line) {
-          QueueDebug(&ctx,
-                     QStringLiteral("TThreadServer.idserverExecute(): RX:") + qmlog::Cut(line));
+          if (DebugOn())
+            QueueDebug(&ctx,
+                       QStringLiteral("TThreadServer.idserverExecute(): RX:") + qmlog::Cut(line));
           // A full queue makes this reader wait for the interface thread instead of losing the
           // line: with several busy readers the queue can fill between two drains.
           while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) SyncNewRx();
@@ -387,8 +391,9 @@ int TThreadServer::Flush(Outgoing& out) {
   int done = 0;
   while (!out.lines.empty()) {
     if (out.front.isEmpty()) {
-      QueueDebug(&out.ctx,
-                 QStringLiteral("TThreadServer.SendBuf(): ") + qmlog::Cut(out.lines.front()));
+      if (DebugOn())
+        QueueDebug(&out.ctx,
+                   QStringLiteral("TThreadServer.SendBuf(): ") + qmlog::Cut(out.lines.front()));
       out.front = qmtext::ToAscii(out.lines.front());
       out.front += "\r\n";
       out.written = 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <type_traits>
 
 namespace qmtext {
 
@@ -36,28 +37,40 @@ QByteArray To8Bit(const QString& text) {
 
 QString From8Bit(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
 
-std::optional<int> ToInt(QStringView text) {
-  const std::string s = text.toString().toStdString();
-  const char* first = s.data();
-  const char* last = s.data() + s.size();
+namespace {
+
+// Parses the whole text with from_chars after an optional "+". Numbers are ASCII, so any other
+// character fails the parse; short texts are copied to the stack, as they run once per field of
+// every received line.
+template <class T>
+std::optional<T> ParseNumber(QStringView text) {
+  char small[64];
+  std::string large;
+  char* first = small;
+  if (text.size() > qsizetype(sizeof small)) {
+    large.resize(static_cast<std::size_t>(text.size()));
+    first = large.data();
+  }
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c > 127) return std::nullopt;
+    first[i] = static_cast<char>(c);
+  }
+  const char* last = first + text.size();
   if (first != last && *first == '+') ++first;
-  int value = 0;
+  T value{};
   const auto [ptr, ec] = std::from_chars(first, last, value);
   if (ec != std::errc() || ptr != last || first == last) return std::nullopt;
+  if constexpr (std::is_floating_point_v<T>)
+    if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
 
-std::optional<double> ToDouble(QStringView text) {
-  const std::string s = text.toString().toStdString();
-  const char* first = s.data();
-  const char* last = s.data() + s.size();
-  if (first != last && *first == '+') ++first;
-  double value = 0;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  if (ec != std::errc() || ptr != last || first == last || !std::isfinite(value))
-    return std::nullopt;
-  return value;
-}
+}  // namespace
+
+std::optional<int> ToInt(QStringView text) { return ParseNumber<int>(text); }
+
+std::optional<double> ToDouble(QStringView text) { return ParseNumber<double>(text); }
 
 QStringList SplitStrict(const QString& text, QChar separator) {
   return text.split(separator, Qt::KeepEmptyParts);

@@ -120,6 +120,10 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   panelTitle_->setFont(qmfonts::Tahoma(12));
   panelTitle_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   panelTitle_->installEventFilter(this);
+  QPalette titleText = panelTitle_->palette();
+  titleText.setColor(QPalette::WindowText,
+                     QPalette().color(QPalette::Active, QPalette::HighlightedText));
+  panelTitle_->setPalette(titleText);
 
   btnMenu_ = new QToolButton(panelTitle_);
   btnMenu_->setAutoRaise(true);
@@ -129,7 +133,7 @@ TFrameClient::TFrameClient(QWidget* panelMain, TCfg& cfg, ISupervisorUi& ui)
   connect(btnMenu_, &QToolButton::clicked, this, [this] { popupClient_->popup(QCursor::pos()); });
 
   panelWinBtns_ = new QWidget(panelTitle_);
-  panelWinBtns_->setAutoFillBackground(true);  // covers a long title in the title's colour
+  panelWinBtns_->installEventFilter(this);  // covers a long title in the title's colour
   btnWinState_ = new QToolButton(panelWinBtns_);
   btnWinState_->setAutoRaise(true);
   btnWinState_->setGeometry(21, 0, 22, qmgeom::kTitleHeight);
@@ -340,18 +344,13 @@ void TFrameClient::NewAlarm() {
 }
 
 void TFrameClient::SetTitleRed(bool red) {
-  // The alarm count is shown again every second: a palette set anew, even the same one, makes
-  // the main area recount what its windows cover.
   if (titleShown_ && red == titleRed_) return;
   titleShown_ = true;
   titleRed_ = red;
-  const QPalette app = QPalette();
-  QPalette p = panelTitle_->palette();
-  p.setColor(QPalette::Window, red ? kRed : app.color(QPalette::Active, QPalette::Highlight));
-  p.setColor(QPalette::WindowText, app.color(QPalette::Active, QPalette::HighlightedText));
-  panelTitle_->setPalette(p);
-  panelTitle_->setAutoFillBackground(true);
-  lblAlmCount_->setPalette(p);
+  // The ground is painted rather than set in the palette: any palette change makes the main
+  // area recount what all its windows cover, and flashing titles change twice a second.
+  titleColour_ = red ? kRed : QPalette().color(QPalette::Active, QPalette::Highlight);
+  panelTitle_->update();
 }
 
 void TFrameClient::FrameActivated(bool bActivated) {
@@ -489,6 +488,11 @@ void TFrameClient::LayoutChildren() {
 
 bool TFrameClient::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
+  if (type == QEvent::Paint && (watched == panelTitle_ || watched == panelWinBtns_)) {
+    auto* w = static_cast<QWidget*>(watched);
+    QPainter(w).fillRect(w->rect(), titleColour_);
+    return false;
+  }
   const bool drag = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
                     type == QEvent::MouseButtonRelease;
   if (watched == panelTitle_ || watched == imageSize_) {

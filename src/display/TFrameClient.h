@@ -5,6 +5,7 @@
 #include "display/FrameGeometry.h"
 #include "live/LevelChart.h"
 
+#include <QColor>
 #include <QEvent>
 #include <QFrame>
 #include <QPoint>
@@ -99,6 +100,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   QTimer& timerAlarmFlash() { return timerAlarmFlash_; }
   QTimer& timerAlarm() { return timerAlarm_; }
   bool TitleRed() const { return titleRed_; }
+  QColor TitleColour() const { return titleColour_; }
 
   // Counts the windows opened without a stored place since the program started.
   static int CascadeCounter();
@@ -139,6 +141,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   bool bConnected = false;
   bool titleRed_ = false;
   bool titleShown_ = false;
+  QColor titleColour_;
   TCtx ctx_;
   QString sID;
   QString sName;

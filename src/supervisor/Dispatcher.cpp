@@ -49,7 +49,8 @@ void TSupervisor::DeleteConnection(const TCtx& ctx) {
 }
 
 void TSupervisor::ServerRx(const TCtx& ctx, const QString& line) {
-  LogDebug(QStringLiteral("TFormMain.ServerRx(): ") + qmlog::Cut(line) + CtxSuffix(ctx));
+  if (DebugLogging())
+    LogDebug(QStringLiteral("TFormMain.ServerRx(): ") + qmlog::Cut(line) + CtxSuffix(ctx));
   if (!clients_) return;
   TDTClient* client = nullptr;
   {
@@ -100,8 +101,9 @@ bool TSupervisor::RegisterHandler(const QString& cmd, Handler handler) {
 }
 
 bool TSupervisor::ProcessCmd(TDTClient& client, const QString& line) {
-  LogDebug(QStringLiteral("TFormMain.ProcessCmd(): ") + client.sID + QStringLiteral(" : ") +
-           qmlog::Cut(line));
+  if (DebugLogging())
+    LogDebug(QStringLiteral("TFormMain.ProcessCmd(): ") + client.sID + QStringLiteral(" : ") +
+             qmlog::Cut(line));
   const TCtx ctx = client.ctx;  // a handler may free the record
   const QStringList f = qmtext::SplitStrict(line, QLatin1Char('&'));
   if (commands_.Dispatch(client, f)) return true;

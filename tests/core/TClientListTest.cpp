@@ -45,6 +45,20 @@ TEST_F(TClientListTest, LookupByConnectionFollowsChangesOfTheRecords) {
   EXPECT_EQ(list.GetClientFromCtx(b), second);
 }
 
+// A connection found in one list is not found in another through what the first remembered.
+TEST_F(TClientListTest, EachListFindsOnlyItsOwnRecords) {
+  const TCtx a = NewCtx();
+  TDTClient* mine = Add(a);
+  EXPECT_EQ(list.GetClientFromCtx(a), mine);
+  TClientList other;
+  TClientListHold otherHold(other);
+  EXPECT_EQ(other.GetClientFromCtx(a), nullptr);
+  TDTClient* theirs = other.AddClient();
+  theirs->ctx = a;
+  EXPECT_EQ(other.GetClientFromCtx(a), theirs);
+  EXPECT_EQ(list.GetClientFromCtx(a), mine);
+}
+
 TEST_F(TClientListTest, ManyConnectionsComeAndGo) {
   const TCtx kept = NewCtx();
   TDTClient* keeper = Add(kept);

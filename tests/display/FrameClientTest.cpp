@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -214,13 +216,22 @@ TEST_F(FrameClientTest, AlarmDisplay) {
   EXPECT_EQ(f->lblAlmCount()->toolTip(), "1 alarm");
   f->SetAlarmCount(3);
   EXPECT_EQ(f->lblAlmCount()->toolTip(), "3 alarms");
-  const QColor alarmColour = f->panelTitle()->palette().color(QPalette::Window);
+  // What the title shows, next to its text and behind the alarm count.
+  auto ground = [&] {
+    const QImage title = f->panelTitle()->grab().toImage();
+    return std::pair(title.pixelColor(title.width() / 2, 1),
+                     title.pixelColor(title.width() - 2, 1));
+  };
+  const QColor alarmColour = f->TitleColour();
+  EXPECT_EQ(alarmColour, QColor(255, 0, 0));
+  EXPECT_EQ(ground(), std::pair(alarmColour, alarmColour));
   f->SetAlarmCount(0);
   EXPECT_FALSE(f->TitleRed());
   EXPECT_TRUE(f->lblAlmCount()->isHidden());
-  EXPECT_NE(f->panelTitle()->palette().color(QPalette::Window), alarmColour);
+  EXPECT_NE(f->TitleColour(), alarmColour);
+  EXPECT_EQ(ground(), std::pair(f->TitleColour(), f->TitleColour()));
   f->SetAlarmCount(1);
-  EXPECT_EQ(f->panelTitle()->palette().color(QPalette::Window), alarmColour);
+  EXPECT_EQ(ground(), std::pair(alarmColour, alarmColour));
   f->SetAlarmCount(0);
 
   f->SetAlarmCount(2);
