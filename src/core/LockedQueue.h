@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -21,10 +23,22 @@ class TLockedQueue {
     return true;
   }
   std::vector<T> TakeAll() {
-    std::lock_guard guard(lock_);
     std::vector<T> taken;
-    taken.swap(items_);
+    {
+      std::lock_guard guard(lock_);
+      taken.swap(items_);
+    }
+    room_.notify_one();
     return taken;
+  }
+  // Waits until fewer than `limit` items wait, at most `timeout`; true when there is room. The
+  // drain wakes one waiter and each woken waiter the next, so the drain does not pay for
+  // waking every thread that waits.
+  bool WaitForRoom(std::size_t limit, std::chrono::milliseconds timeout) {
+    std::unique_lock guard(lock_);
+    if (!room_.wait_for(guard, timeout, [&] { return items_.size() < limit; })) return false;
+    room_.notify_one();
+    return true;
   }
   // Runs f on the items under the lock, for state that must change with them.
   template <class F>
@@ -35,5 +49,6 @@ class TLockedQueue {
 
  private:
   std::mutex lock_;
+  std::condition_variable room_;
   std::vector<T> items_;
 };

@@ -45,6 +45,11 @@ class TCnx {
   void AddStoring(qint64 bytes) { storing_ += bytes; }
   bool StoringFull() const { return storing_.load() > kMaxStoring; }
 
+  // Received lines of this connection not yet handed to the interface thread's handler. While
+  // any wait, a missing identification is our delay, not the monitor's silence.
+  void AddRxWaiting(int lines) { rxWaiting_ += lines; }
+  bool RxWaiting() const { return rxWaiting_.load() > 0; }
+
   // Where a record list last found this connection's record, valid while that list has deleted
   // no record since (stamp). Read and written by the list's owner thread only.
   struct RecordHint {
@@ -62,6 +67,7 @@ class TCnx {
   std::shared_mutex socketLock_;
   bool released_ = false;
   std::atomic<qint64> storing_{0};
+  std::atomic<int> rxWaiting_{0};
   mutable RecordHint hint_;
 };
 

@@ -166,6 +166,7 @@ bool TThreadServer::DrainRx(bool all) {
     const TTxCmd rx = std::move(rxTaken_.front());
     rxTaken_.pop_front();
     host_->ServerRx(rx.ctx, rx.sCmd);
+    if (rx.ctx) rx.ctx->AddRxWaiting(-1);
     handed = true;
     if (!all && rxSlice_.isValid() && rxSlice_.elapsed() >= kRxSliceMs) {
       rxPaused_ = true;
@@ -329,8 +330,14 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
             QueueDebug(&ctx,
                        QStringLiteral("TThreadServer.idserverExecute(): RX:") + qmlog::Cut(line));
           // A full queue makes this reader wait for the interface thread instead of losing the
-          // line: with several busy readers the queue can fill between two drains.
-          while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) SyncNewRx();
+          // line: with several busy readers the queue can fill between two drains. It waits for
+          // the next drain to make room; a hand-over of its own for each try kept the interface
+          // thread waking readers that found the queue still full.
+          ctx->AddRxWaiting(1);
+          while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) {
+            PostNewRx();
+            if (!tlRxBuf.WaitForRoom(kMaxRx, kRoomWait)) SyncNewRx();
+          }
           handOver = true;
         });
     for (int i = 0; i < overlong; ++i) QueueLog(&ctx, kReadTerminated);

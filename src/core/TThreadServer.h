@@ -47,6 +47,8 @@ class TThreadServer {
   static constexpr int kMaxLine = 48000;
   static constexpr std::size_t kMaxTx = 256;
   static constexpr std::size_t kMaxRx = 2048;
+  // How long a reader waits for room in a full queue before it hands over and waits for that.
+  static constexpr std::chrono::milliseconds kRoomWait{1000};
   static constexpr int kWriteTimeoutMs = 2000;
   static constexpr int kReaderStack = 256 * 1024;
   // A connection whose socket stays full this long (a peer that does not read) is closed.

@@ -11,7 +11,10 @@ void TSupervisor::timerPingTimer() {
     for (int i = 0; i < count; ++i) {
       TDTClient* client = clients_->GetClient(i);
       if (!client || !client->Connected()) continue;
-      if (client->bPinged) {
+      if (client->bPinged && client->ctx && client->ctx->RxWaiting()) {
+        // Its lines, the answer perhaps among them, wait in our queue behind other monitors'
+        // downloads: the monitor is alive, the delay is ours.
+      } else if (client->bPinged) {
         LogMsg(client->sID + QStringLiteral(": missed ping #") +
                QString::number(client->nPingMissCount));
         ++client->nPingMissCount;

@@ -131,6 +131,9 @@ void TSupervisor::UpdateClients() {
         client->ProcessBuf();
         downloading = downloading || client->Downloading();
         ++connected;
+      } else if (client->ctx && client->ctx->RxWaiting()) {
+        // Its lines wait in our queue behind other monitors' downloads: under load the
+        // identification can take longer than the time-out to reach the handler.
       } else if (--client->nCnxTimeout <= 0) {
         LogMsg(client->ipadx + QStringLiteral(": no response to connection request"));
         silent.push_back(client->ctx);

@@ -165,6 +165,47 @@ TEST_F(TThreadServerTest, StoppingClosesEveryConnectionWhileServingHandOvers) {
   EXPECT_TRUE(b->WaitClosed(1000));
 }
 
+// Many readers with far more lines than the queue holds: each waits for room, none is lost or
+// overtaken, and a stop while readers wait for room still ends. Lines of each peer must arrive
+// as an unbroken prefix of what it sent.
+TEST_F(TThreadServerTest, ReadersWaitForRoomInAFullQueue) {
+  constexpr int kPeers = 8;
+  const int lines = int(TThreadServer::kMaxRx) * 3 / 2;
+  auto send = [&](std::vector<std::unique_ptr<qmtest::Client>>& peers) {
+    for (int p = 0; p < kPeers; ++p) {
+      host.last = nullptr;
+      peers.push_back(Connect());
+    }
+    for (int p = 0; p < kPeers; ++p) {
+      QByteArray bytes;
+      for (int i = 0; i < lines; ++i)
+        bytes += QByteArray::number(p) + '-' + QByteArray::number(i) + '\n';
+      peers[std::size_t(p)]->Send(bytes);
+    }
+  };
+  auto checkPrefixes = [&] {
+    std::vector<int> next(kPeers, 0);
+    for (const QString& l : host.rx) {
+      const QStringList f = l.split(QLatin1Char('-'));
+      ASSERT_EQ(f.size(), 2) << l.toStdString();
+      const int p = f[0].toInt();
+      ASSERT_EQ(f[1].toInt(), next[std::size_t(p)]) << l.toStdString();
+      ++next[std::size_t(p)];
+    }
+  };
+  std::vector<std::unique_ptr<qmtest::Client>> peers;
+  send(peers);
+  ASSERT_TRUE(WaitFor([&] { return host.rx.size() == kPeers * lines; }, 30000)) << host.rx.size();
+  checkPrefixes();
+
+  host.rx.clear();
+  std::vector<std::unique_ptr<qmtest::Client>> more;
+  send(more);
+  server.reset();
+  checkPrefixes();
+  EXPECT_EQ(host.events.count("delete"), 2 * kPeers);
+}
+
 TEST(TThreadServerPortTest, PortInUseIsLogged) {
   RecordingHost host;
   std::atomic<bool> debug{false};

@@ -168,6 +168,27 @@ TEST_F(HandshakeTest, SilentConnectionIsDroppedAfterAboutThreeSeconds) {
   EXPECT_TRUE(LogHas("> : disconnected"));
 }
 
+// A connection whose lines wait in the supervisor's own queue has spoken: the time-out counts
+// only while nothing of it is waiting.
+TEST_F(HandshakeTest, LinesWaitingInTheQueueHoldTheTimeOut) {
+  auto c = Connect();
+  TCtx ctx;
+  ASSERT_TRUE(WaitFor([&] {
+    TClientListHold hold(sup->Clients());
+    TDTClient* r = sup->Clients().GetClient(sup->Clients().Count() - 1);
+    if (r && !r->Connected()) ctx = r->ctx;
+    return ctx != nullptr;
+  }));
+  ctx->AddRxWaiting(1);
+  for (int i = 0; i < 40; ++i) sup->UpdateClients();
+  EXPECT_FALSE(c->WaitClosed(200));
+  EXPECT_FALSE(LogHas("127.0.0.1: no response to connection request"));
+  ctx->AddRxWaiting(-1);
+  for (int i = 0; i < 31; ++i) sup->UpdateClients();
+  EXPECT_TRUE(c->WaitClosed(2000));
+  EXPECT_TRUE(LogHas("127.0.0.1: no response to connection request"));
+}
+
 TEST_F(HandshakeTest, PongClearsThePingAndShowsTheSignal) {
   Lines after;
   auto c = Identify("cpdt&P", &after, 3);
@@ -203,6 +224,23 @@ TEST_F(HandshakeTest, UnansweredPingsDropTheMonitorAtTheThirdMiss) {
   EXPECT_EQ(quiet->ReadFor(0).count("ping"), 3);
   EXPECT_FALSE(LogHas("R: missed ping"));
   EXPECT_NE(Record("R"), nullptr);
+}
+
+// Lines of a monitor still waiting in the supervisor's queue show it alive: no miss is counted
+// for them, and the count goes on once they are through.
+TEST_F(HandshakeTest, LinesWaitingInTheQueueAreNoMissedPing) {
+  Lines after;
+  auto busy = Identify("cpdt&B", &after, 3);
+  const TCtx ctx = Record("B")->ctx;
+  sup->timerPingTimer();
+  ctx->AddRxWaiting(1);
+  sup->timerPingTimer();
+  sup->timerPingTimer();
+  EXPECT_FALSE(LogHas("B: missed ping"));
+  ctx->AddRxWaiting(-1);
+  sup->timerPingTimer();
+  EXPECT_TRUE(LogHas("B: missed ping #0"));
+  EXPECT_FALSE(LogHas("B: missed ping #1"));
 }
 
 TEST_F(HandshakeTest, GarbageOnOneConnectionLeavesTheOthersServed) {
