@@ -26,6 +26,9 @@ rss_kb=$(awk '/VmRSS/ {print $2}' "/proc/$sv/status")
 sleep "$seconds"
 c2=$(cpu_ticks); t2=$(date +%s.%N)
 hwm_kb=$(awk '/VmHWM/ {print $2}' "/proc/$sv/status")
+# Read before the monitors go: their disconnection burst is no longer steady streaming.
+steady_longest=$(grep -o 'longest interval of the phase so far [0-9]*' "$work/sv.err" | tail -n 1 |
+  awk '{print $8}')
 kill "$sim"; wait "$sim" 2>/dev/null || true
 kill -TERM "$sv"; wait "$sv" || true
 log="$appdata/lastrun.log"
@@ -34,7 +37,6 @@ missed=$(grep -c 'missed ping' "$log" || true)
 lost=$(grep -c 'connection lost' "$log" || true)
 first_longest=$(grep -o 'downloads idle after [0-9.]* s with [0-9]* monitors, longest interval [0-9]*' "$work/sv.err" |
   awk -v n="$count" '{m = $11 > m ? $11 : m} $7 >= n {print m; exit}')
-steady_longest=$(grep -o 'longest interval of the last phase [0-9]*' "$work/sv.err" | tail -n 1 | awk '{print $7}')
 awk -v c0="$c0" -v c1="$c1" -v c2="$c2" -v t0="$t0" -v t1="$t1" -v t2="$t2" -v tk="$ticks" \
     -v n="$count" -v idle="$idle_at" -v rss="$rss_kb" -v rss0="$rss_idle" -v hwm="$hwm_kb" \
     -v con="$connected" -v miss="$missed" -v lost="$lost" -v l1="${first_longest:-?}" \

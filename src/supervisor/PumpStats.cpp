@@ -49,6 +49,13 @@ void TPumpStats::Tick(bool downloading, int writes, int connected) {
     peakWrites_ = 0;
   }
   downloading_ = downloading;
+  // Every 2 s, so a benchmark can read the phase before its own teardown ends it.
+  if (!downloading && (!told_.isValid() || told_.elapsed() >= 2000)) {
+    told_.start();
+    std::fprintf(stderr, "Update pump: longest interval of the phase so far %lld ms\n",
+                 static_cast<long long>(phaseLongestMs_));
+    std::fflush(stderr);
+  }
 }
 
 void TPumpStats::Report() {

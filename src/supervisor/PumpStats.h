@@ -19,6 +19,7 @@ class TPumpStats {
   qint64 settleMs_ = 0;
   QElapsedTimer clock_;
   QElapsedTimer since_;
+  QElapsedTimer told_;
   qint64 longestMs_ = 0;
   qint64 settledLongestMs_ = 0;
   qint64 phaseLongestMs_ = 0;
