@@ -142,6 +142,7 @@ class TFrameClient : public QFrame, public IMonitorWindow {
   bool titleRed_ = false;
   bool titleShown_ = false;
   QColor titleColour_;
+  bool titleBold_ = false;
   TCtx ctx_;
   QString sID;
   QString sName;
