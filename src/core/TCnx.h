@@ -45,10 +45,17 @@ class TCnx {
   void AddStoring(qint64 bytes) { storing_ += bytes; }
   bool StoringFull() const { return storing_.load() > kMaxStoring; }
 
-  // Received lines of this connection not yet handed to the interface thread's handler. While
-  // any wait, a missing identification is our delay, not the monitor's silence.
-  void AddRxWaiting(int lines) { rxWaiting_ += lines; }
+  // Received lines of this connection queued for the interface thread's handler and not yet
+  // handled. While any wait, the monitor has spoken: a late answer is our delay, not its silence.
+  void LineQueued() { ++rxWaiting_; }
+  void LineHandled() {
+    --rxWaiting_;
+    rxHandled_ = true;
+  }
   bool RxWaiting() const { return rxWaiting_.load() > 0; }
+  // Its first line, the identification of a monitor, waits: a peer whose first line was handled
+  // and did not identify it gets no more grace, however much more it sends.
+  bool FirstLineWaiting() const { return RxWaiting() && !rxHandled_.load(); }
 
   // Where a record list last found this connection's record, valid while that list has deleted
   // no record since (stamp). Read and written by the list's owner thread only.
@@ -68,6 +75,7 @@ class TCnx {
   bool released_ = false;
   std::atomic<qint64> storing_{0};
   std::atomic<int> rxWaiting_{0};
+  std::atomic<bool> rxHandled_{false};
   mutable RecordHint hint_;
 };
 

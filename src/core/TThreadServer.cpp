@@ -166,7 +166,7 @@ bool TThreadServer::DrainRx(bool all) {
     const TTxCmd rx = std::move(rxTaken_.front());
     rxTaken_.pop_front();
     host_->ServerRx(rx.ctx, rx.sCmd);
-    if (rx.ctx) rx.ctx->AddRxWaiting(-1);
+    if (rx.ctx) rx.ctx->LineHandled();
     handed = true;
     if (!all && rxSlice_.isValid() && rxSlice_.elapsed() >= kRxSliceMs) {
       rxPaused_ = true;
@@ -333,7 +333,7 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
           // line: with several busy readers the queue can fill between two drains. It waits for
           // the next drain to make room; a hand-over of its own for each try kept the interface
           // thread waking readers that found the queue still full.
-          ctx->AddRxWaiting(1);
+          ctx->LineQueued();
           while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) {
             PostNewRx();
             if (!tlRxBuf.WaitForRoom(kMaxRx, kRoomWait)) SyncNewRx();

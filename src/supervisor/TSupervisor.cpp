@@ -131,7 +131,7 @@ void TSupervisor::UpdateClients() {
         client->ProcessBuf();
         downloading = downloading || client->Downloading();
         ++connected;
-      } else if (client->ctx && client->ctx->RxWaiting()) {
+      } else if (client->ctx && client->ctx->FirstLineWaiting()) {
         // Its lines wait in our queue behind other monitors' downloads: under load the
         // identification can take longer than the time-out to reach the handler.
       } else if (--client->nCnxTimeout <= 0) {

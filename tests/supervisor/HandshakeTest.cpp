@@ -168,25 +168,40 @@ TEST_F(HandshakeTest, SilentConnectionIsDroppedAfterAboutThreeSeconds) {
   EXPECT_TRUE(LogHas("> : disconnected"));
 }
 
-// A connection whose lines wait in the supervisor's own queue has spoken: the time-out counts
-// only while nothing of it is waiting.
-TEST_F(HandshakeTest, LinesWaitingInTheQueueHoldTheTimeOut) {
+// A connection whose first line waits in the supervisor's own queue has spoken: the time-out
+// counts only while nothing of it waits. A peer whose first line was handled without
+// identifying it gets no such grace, however much it sends.
+TEST_F(HandshakeTest, AFirstLineWaitingInTheQueueHoldsTheTimeOut) {
+  auto connecting = [&] {
+    TCtx ctx;
+    EXPECT_TRUE(WaitFor([&] {
+      TClientListHold hold(sup->Clients());
+      TDTClient* r = sup->Clients().GetClient(sup->Clients().Count() - 1);
+      if (r && !r->Connected()) ctx = r->ctx;
+      return ctx != nullptr;
+    }));
+    return ctx;
+  };
   auto c = Connect();
-  TCtx ctx;
-  ASSERT_TRUE(WaitFor([&] {
-    TClientListHold hold(sup->Clients());
-    TDTClient* r = sup->Clients().GetClient(sup->Clients().Count() - 1);
-    if (r && !r->Connected()) ctx = r->ctx;
-    return ctx != nullptr;
-  }));
-  ctx->AddRxWaiting(1);
+  const TCtx ctx = connecting();
+  ASSERT_NE(ctx, nullptr);
+  ctx->LineQueued();
   for (int i = 0; i < 40; ++i) sup->UpdateClients();
   EXPECT_FALSE(c->WaitClosed(200));
   EXPECT_FALSE(LogHas("127.0.0.1: no response to connection request"));
-  ctx->AddRxWaiting(-1);
+  ctx->LineHandled();
   for (int i = 0; i < 31; ++i) sup->UpdateClients();
   EXPECT_TRUE(c->WaitClosed(2000));
   EXPECT_TRUE(LogHas("127.0.0.1: no response to connection request"));
+
+  auto chatter = Connect();
+  chatter->Send("hello\n");
+  const TCtx chatterCtx = connecting();
+  ASSERT_NE(chatterCtx, nullptr);
+  EXPECT_EQ(chatter->ReadLines(1), Lines{"hello&error"});  // its first line handled
+  chatterCtx->LineQueued();  // as if it kept the queue busy with more of the same
+  for (int i = 0; i < 31; ++i) sup->UpdateClients();
+  EXPECT_TRUE(chatter->WaitClosed(2000));
 }
 
 TEST_F(HandshakeTest, PongClearsThePingAndShowsTheSignal) {
@@ -233,11 +248,11 @@ TEST_F(HandshakeTest, LinesWaitingInTheQueueAreNoMissedPing) {
   auto busy = Identify("cpdt&B", &after, 3);
   const TCtx ctx = Record("B")->ctx;
   sup->timerPingTimer();
-  ctx->AddRxWaiting(1);
+  ctx->LineQueued();
   sup->timerPingTimer();
   sup->timerPingTimer();
   EXPECT_FALSE(LogHas("B: missed ping"));
-  ctx->AddRxWaiting(-1);
+  ctx->LineHandled();
   sup->timerPingTimer();
   EXPECT_TRUE(LogHas("B: missed ping #0"));
   EXPECT_FALSE(LogHas("B: missed ping #1"));
