@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -15,11 +16,14 @@ class TLockedQueue {
     std::lock_guard guard(lock_);
     items_.push_back(std::move(item));
   }
-  // Pushes unless `limit` items already wait; false when full.
-  bool TryPush(T item, std::size_t limit) {
+  // Pushes unless `limit` items or `maxWeight` of weight already wait (the item that crosses
+  // the weight still goes in); false when full.
+  bool TryPush(T item, std::size_t limit, std::size_t weight = 0,
+               std::size_t maxWeight = std::numeric_limits<std::size_t>::max()) {
     std::lock_guard guard(lock_);
-    if (items_.size() >= limit) return false;
+    if (!HasRoom(limit, maxWeight)) return false;
     items_.push_back(std::move(item));
+    weight_ += weight;
     return true;
   }
   std::vector<T> TakeAll() {
@@ -27,6 +31,7 @@ class TLockedQueue {
     {
       std::lock_guard guard(lock_);
       taken.swap(items_);
+      weight_ = 0;
     }
     room_.notify_one();
     return taken;
@@ -34,9 +39,10 @@ class TLockedQueue {
   // Waits until fewer than `limit` items wait, at most `timeout`; true when there is room. The
   // drain wakes one waiter and each woken waiter the next, so the drain does not pay for
   // waking every thread that waits.
-  bool WaitForRoom(std::size_t limit, std::chrono::milliseconds timeout) {
+  bool WaitForRoom(std::size_t limit, std::chrono::milliseconds timeout,
+                   std::size_t maxWeight = std::numeric_limits<std::size_t>::max()) {
     std::unique_lock guard(lock_);
-    if (!room_.wait_for(guard, timeout, [&] { return items_.size() < limit; })) return false;
+    if (!room_.wait_for(guard, timeout, [&] { return HasRoom(limit, maxWeight); })) return false;
     room_.notify_one();
     return true;
   }
@@ -48,7 +54,12 @@ class TLockedQueue {
   }
 
  private:
+  bool HasRoom(std::size_t limit, std::size_t maxWeight) const {
+    return items_.size() < limit && weight_ < maxWeight;
+  }
+
   std::mutex lock_;
   std::condition_variable room_;
   std::vector<T> items_;
+  std::size_t weight_ = 0;
 };

@@ -334,9 +334,10 @@ void TThreadServer::ReaderBody(const TCtx& ctx) {
           // the next drain to make room; a hand-over of its own for each try kept the interface
           // thread waking readers that found the queue still full.
           ctx->LineQueued();
-          while (!tlRxBuf.TryPush({line, ctx}, kMaxRx)) {
+          const auto chars = static_cast<std::size_t>(line.size());
+          while (!tlRxBuf.TryPush({line, ctx}, kMaxRx, chars, kMaxRxChars)) {
             PostNewRx();
-            if (!tlRxBuf.WaitForRoom(kMaxRx, kRoomWait)) SyncNewRx();
+            if (!tlRxBuf.WaitForRoom(kMaxRx, kRoomWait, kMaxRxChars)) SyncNewRx();
           }
           handOver = true;
         });

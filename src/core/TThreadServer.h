@@ -47,6 +47,9 @@ class TThreadServer {
   static constexpr int kMaxLine = 48000;
   static constexpr std::size_t kMaxTx = 256;
   static constexpr std::size_t kMaxRx = 2048;
+  // And at most this many characters: record lines of thousands of characters each would
+  // otherwise hold tens of MiB between a reader and the interface thread.
+  static constexpr std::size_t kMaxRxChars = std::size_t(1) << 20;
   // How long a reader waits for room in a full queue before it hands over and waits for that.
   static constexpr std::chrono::milliseconds kRoomWait{1000};
   static constexpr int kWriteTimeoutMs = 2000;

@@ -165,13 +165,15 @@ TEST_F(TThreadServerTest, StoppingClosesEveryConnectionWhileServingHandOvers) {
   EXPECT_TRUE(b->WaitClosed(1000));
 }
 
-// Many readers with far more lines than the queue holds: each waits for room, none is lost or
-// overtaken, and a stop while readers wait for room still ends. Lines of each peer must arrive
-// as an unbroken prefix of what it sent.
+// Many readers with far more lines than the queue holds, short ones (its line limit) and long
+// ones (its character limit): each waits for room, none is lost or overtaken, and a stop while
+// readers wait for room still ends. Lines of each peer must arrive as an unbroken prefix of what
+// it sent.
 TEST_F(TThreadServerTest, ReadersWaitForRoomInAFullQueue) {
   constexpr int kPeers = 8;
-  const int lines = int(TThreadServer::kMaxRx) * 3 / 2;
-  auto send = [&](std::vector<std::unique_ptr<qmtest::Client>>& peers) {
+  const QByteArray longTail = '-' + QByteArray(20000, 'v');
+  int lines = 0;
+  auto send = [&](std::vector<std::unique_ptr<qmtest::Client>>& peers, const QByteArray& tail) {
     for (int p = 0; p < kPeers; ++p) {
       host.last = nullptr;
       peers.push_back(Connect());
@@ -179,31 +181,37 @@ TEST_F(TThreadServerTest, ReadersWaitForRoomInAFullQueue) {
     for (int p = 0; p < kPeers; ++p) {
       QByteArray bytes;
       for (int i = 0; i < lines; ++i)
-        bytes += QByteArray::number(p) + '-' + QByteArray::number(i) + '\n';
-      peers[std::size_t(p)]->Send(bytes);
+        bytes += QByteArray::number(p) + '-' + QByteArray::number(i) + tail + '\n';
+      peers[peers.size() - kPeers + std::size_t(p)]->Send(bytes);
     }
   };
   auto checkPrefixes = [&] {
     std::vector<int> next(kPeers, 0);
     for (const QString& l : host.rx) {
       const QStringList f = l.split(QLatin1Char('-'));
-      ASSERT_EQ(f.size(), 2) << l.toStdString();
+      ASSERT_GE(f.size(), 2) << l.left(40).toStdString();
       const int p = f[0].toInt();
-      ASSERT_EQ(f[1].toInt(), next[std::size_t(p)]) << l.toStdString();
+      ASSERT_EQ(f[1].toInt(), next[std::size_t(p)]) << l.left(40).toStdString();
       ++next[std::size_t(p)];
     }
   };
   std::vector<std::unique_ptr<qmtest::Client>> peers;
-  send(peers);
+  lines = int(TThreadServer::kMaxRx) * 3 / 2;
+  send(peers, QByteArray());
+  ASSERT_TRUE(WaitFor([&] { return host.rx.size() == kPeers * lines; }, 30000)) << host.rx.size();
+  checkPrefixes();
+  host.rx.clear();
+  lines = int(TThreadServer::kMaxRxChars / std::size_t(longTail.size())) * 2;
+  send(peers, longTail);
   ASSERT_TRUE(WaitFor([&] { return host.rx.size() == kPeers * lines; }, 30000)) << host.rx.size();
   checkPrefixes();
 
   host.rx.clear();
   std::vector<std::unique_ptr<qmtest::Client>> more;
-  send(more);
+  send(more, QByteArray());
   server.reset();
   checkPrefixes();
-  EXPECT_EQ(host.events.count("delete"), 2 * kPeers);
+  EXPECT_EQ(host.events.count("delete"), 3 * kPeers);
 }
 
 TEST(TThreadServerPortTest, PortInUseIsLogged) {
