@@ -36,9 +36,9 @@ class TLockedQueue {
     room_.notify_one();
     return taken;
   }
-  // Waits until fewer than `limit` items wait, at most `timeout`; true when there is room. The
-  // drain wakes one waiter and each woken waiter the next, so the drain does not pay for
-  // waking every thread that waits.
+  // Waits, at most `timeout`, until TryPush with the same limits would take an item; true when
+  // there is room. The drain wakes one waiter and each woken waiter the next, so the drain does
+  // not pay for waking every thread that waits.
   bool WaitForRoom(std::size_t limit, std::chrono::milliseconds timeout,
                    std::size_t maxWeight = std::numeric_limits<std::size_t>::max()) {
     std::unique_lock guard(lock_);
