@@ -1,6 +1,7 @@
 #include "core/TCnx.h"
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -8,7 +9,10 @@
 #include <mutex>
 
 TCnx::TCnx(asio::ip::tcp::socket socket, quint64 number)
-    : socket_(std::move(socket)), number_(number), peer_(QStringLiteral("?.?.?.?")) {
+    : socket_(std::move(socket)),
+      fd_(socket_.native_handle()),
+      number_(number),
+      peer_(QStringLiteral("?.?.?.?")) {
   asio::error_code ec;
   const auto endpoint = socket_.remote_endpoint(ec);
   if (!ec) {
@@ -18,6 +22,7 @@ TCnx::TCnx(asio::ip::tcp::socket socket, quint64 number)
     if (address.is_v4()) peer_ = QString::fromStdString(address.to_string());
   }
   socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+  socket_.non_blocking(true, ec);
 }
 
 TCnx::~TCnx() { Release(); }
@@ -68,10 +73,18 @@ qsizetype TCnx::WriteSome(const char* data, qsizetype size) {
   }
 }
 
-std::size_t TCnx::Read(char* buffer, std::size_t size) {
+qsizetype TCnx::ReadSome(char* buffer, std::size_t size) {
   asio::error_code ec;
   const std::size_t n = socket_.read_some(asio::buffer(buffer, size), ec);
-  return ec ? 0 : n;
+  if (ec == asio::error::would_block || ec == asio::error::try_again) return 0;
+  return ec ? -1 : static_cast<qsizetype>(n);
+}
+
+int TCnx::Unread() const {
+  std::shared_lock lock(socketLock_);
+  int n = 0;
+  if (released_ || ::ioctl(fd_, FIONREAD, &n) != 0) return 0;
+  return n;
 }
 
 void TCnx::Release() {

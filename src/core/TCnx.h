@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <shared_mutex>
+#include <utility>
 
 class TDTClient;
 
@@ -34,8 +35,15 @@ class TCnx {
   // Writes what the socket takes now without waiting: the bytes written (0 when it is full), -1
   // when the connection is closed or broken.
   qsizetype WriteSome(const char* data, qsizetype size);
-  // Blocking read of whatever arrives; 0 at the end of the connection or on an error.
-  std::size_t Read(char* buffer, std::size_t size);
+  // Reads what has arrived without waiting: the bytes read (0 when none wait), -1 at the end of
+  // the connection or on an error.
+  qsizetype ReadSome(char* buffer, std::size_t size);
+  // Reads into buffer on the socket's context and calls handler(error_code, bytes); the end of
+  // the connection comes as an error.
+  template <class Handler>
+  void ReadAsync(char* buffer, std::size_t size, Handler&& handler) {
+    socket_.async_read_some(asio::buffer(buffer, size), std::forward<Handler>(handler));
+  }
   // Called by the reader when it is done: no write or close touches the socket after it.
   void Release();
 
@@ -46,16 +54,20 @@ class TCnx {
   bool StoringFull() const { return storing_.load() > kMaxStoring; }
 
   // Received lines of this connection queued for the interface thread's handler and not yet
-  // handled. While any wait, the monitor has spoken: a late answer is our delay, not its silence.
+  // handled, or bytes of it no reader has taken yet. While any wait, the monitor has spoken: a
+  // late answer is our delay, not its silence.
   void LineQueued() { ++rxWaiting_; }
   void LineHandled() {
     --rxWaiting_;
     rxHandled_ = true;
   }
-  bool RxWaiting() const { return rxWaiting_.load() > 0; }
+  bool RxWaiting() const { return rxWaiting_.load() > 0 || Unread() > 0; }
   // Its first line, the identification of a monitor, waits: a peer whose first line was handled
   // and did not identify it gets no more grace, however much more it sends.
   bool FirstLineWaiting() const { return RxWaiting() && !rxHandled_.load(); }
+
+  // Bytes received and not yet read from the socket; 0 when it is closed.
+  int Unread() const;
 
   // Where a record list last found this connection's record, valid while that list has deleted
   // no record since (stamp). Read and written by the list's owner thread only.
@@ -67,11 +79,12 @@ class TCnx {
 
  private:
   asio::ip::tcp::socket socket_;
+  const int fd_;  // the socket's, until it is released
   const quint64 number_;
   QString peer_;
   std::atomic<bool> open_{true};
   // Shared by writers and Close(), exclusive for releasing the socket.
-  std::shared_mutex socketLock_;
+  mutable std::shared_mutex socketLock_;
   bool released_ = false;
   std::atomic<qint64> storing_{0};
   std::atomic<int> rxWaiting_{0};

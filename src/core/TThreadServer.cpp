@@ -77,6 +77,16 @@ void TThreadServer::Sync(F&& drain) {
 }
 
 void TThreadServer::QueueLog(const TCtx* ctx, const QString& text) {
+  AddLog(ctx, text);
+  SyncLog();
+}
+
+void TThreadServer::PushLog(const TCtx* ctx, const QString& text) {
+  AddLog(ctx, text);
+  readerLogs_ = true;
+}
+
+void TThreadServer::AddLog(const TCtx* ctx, const QString& text) {
   tlLog.With([&](std::vector<QString>& queue) {
     if (!ctx) {
       queue.push_back(text);
@@ -85,7 +95,6 @@ void TThreadServer::QueueLog(const TCtx* ctx, const QString& text) {
         queue.push_back(line + CtxSuffix(*ctx));
     }
   });
-  SyncLog();
 }
 
 bool TThreadServer::DebugOn() const { return debugLog_ && debugLog_->load(); }
@@ -101,15 +110,6 @@ void TThreadServer::SyncNewCnx() {
     host_->Debug(QStringLiteral("TThreadServer.SyncNewCnx"));
     for (const TCtx& ctx : tlNewCtx.TakeAll())
       if (ctx) host_->NewConnection(ctx);
-  });
-}
-
-void TThreadServer::SyncDeleteCnx() {
-  Sync([this] {
-    host_->Debug(QStringLiteral("TThreadServer.SyncDeleteCnx"));
-    DrainRx(true);
-    for (const TCtx& ctx : tlDeleteCtx.TakeAll())
-      if (ctx) host_->DeleteConnection(ctx);
   });
 }
 
@@ -230,19 +230,16 @@ void TThreadServer::Execute() {
   }
   boundPort_ = acceptor.local_endpoint(ec).port();
   QueueLog(nullptr, QStringLiteral("Listening on port ") + QString::number(boundPort_.load()));
+  for (int i = 0; i < kReadLoops; ++i)
+    readLoops_.push_back(std::make_unique<TReadLoop>(static_cast<TReadLoop::Host*>(this)));
   listenThread_ = std::thread([this] { ListenLoop(); });
 
   // A queued line wakes the writer, so a greeting does not wait for the rest of the cycle; full
-  // sockets are tried again, and ended readers reaped, every 100 ms.
+  // sockets are tried again every 100 ms.
   constexpr std::chrono::milliseconds kCycle(100);
-  auto next = std::chrono::steady_clock::now() + kCycle;
   while (!stop_) {
     SendBuf();
-    if (std::chrono::steady_clock::now() >= next) {
-      ReapReaders(false);
-      next = std::chrono::steady_clock::now() + kCycle;
-    }
-    WaitForLines(next);
+    WaitForLines(std::chrono::steady_clock::now() + kCycle);
   }
   SendBuf();
 
@@ -250,10 +247,12 @@ void TThreadServer::Execute() {
   listenThread_.join();
   acceptor.close(ec);
   {
-    std::lock_guard lock(readersLock_);
-    for (const Reader& r : readers_) r.ctx->Close();
+    std::lock_guard lock(openLock_);
+    for (const TCtx& ctx : open_) ctx->Close();
   }
-  ReapReaders(true);
+  for (auto& loop : readLoops_) loop->Stop();
+  for (auto& loop : readLoops_) loop->Join();
+  readLoops_.clear();
   outgoing_.clear();
   tlTxBuf.With([this](std::vector<TTxCmd>& queue) {
     queue.clear();
@@ -269,88 +268,99 @@ void TThreadServer::WaitForLines(std::chrono::steady_clock::time_point until) {
 
 void TThreadServer::ListenLoop() {
   auto& acceptor = listener_->acceptor;
+  std::size_t nextLoop = 0;
+  std::vector<std::pair<TCtx, TReadLoop*>> batch;
   while (!stop_) {
+    // Waits for one connection, then takes the others already waiting, so a burst of monitors
+    // is announced to the interface thread in a few hand-overs.
+    for (;;) {
+      TReadLoop& loop = *readLoops_[nextLoop % readLoops_.size()];
+      asio::error_code ec;
+      asio::ip::tcp::socket socket = acceptor.accept(loop.Context(), ec);
+      if (ec) {
+        if (batch.empty() && !stop_ && ec != asio::error::connection_aborted)
+          // Out of descriptors or a peer that gave up while queued: wait a little and go on.
+          QThread::msleep(50);
+        break;
+      }
+      ++nextLoop;
+      auto ctx = std::make_shared<TCnx>(std::move(socket), nextNumber_++);
+      ++cnxCount_;
+      QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverConnect()"));
+      tlNewCtx.Push(ctx);
+      batch.emplace_back(std::move(ctx), &loop);
+      if (batch.size() == 1) acceptor.non_blocking(true, ec);
+      if (batch.size() >= std::size_t(kAcceptBatch)) break;
+    }
+    if (batch.empty()) continue;
     asio::error_code ec;
-    asio::ip::tcp::socket socket = acceptor.accept(ec);
-    if (ec) {
-      if (stop_) break;
-      // Out of descriptors or a peer that gave up while queued: wait a little and go on.
-      if (ec != asio::error::connection_aborted) QThread::msleep(50);
-      continue;
+    acceptor.non_blocking(false, ec);
+    // Every accepted connection is announced and read, even at the stop, so each gets its end.
+    SyncNewCnx();
+    for (auto& [ctx, loop] : batch) {
+      {
+        std::lock_guard lock(openLock_);
+        open_.insert(ctx);
+      }
+      loop->Add(ctx);
     }
-    auto ctx = std::make_shared<TCnx>(std::move(socket), nextNumber_++);
-    ++cnxCount_;
-    auto thread =
-        std::make_unique<qmplatform::SmallThread>(kReaderStack, [this, ctx] { ReaderBody(ctx); });
-    if (!thread->Started()) {
-      // Out of threads: a connection nobody reads would stay open without a record.
-      --cnxCount_;
-      ctx->Release();
-      QueueLog(&ctx, ctx->PeerAddress() + QStringLiteral(": no reader thread, connection closed"));
-      continue;
-    }
-    std::lock_guard lock(readersLock_);
-    readers_.push_back({std::move(ctx), std::move(thread)});
+    batch.clear();
   }
 }
 
-void TThreadServer::ReapReaders(bool all) {
-  std::vector<Reader> done;
-  {
-    std::lock_guard lock(readersLock_);
-    const auto ended =
-        std::stable_partition(readers_.begin(), readers_.end(),
-                              [all](const Reader& r) { return !all && !r.thread->Finished(); });
-    std::move(ended, readers_.end(), std::back_inserter(done));
-    readers_.erase(ended, readers_.end());
-  }
-  for (Reader& r : done) r.thread->Join();
+void TThreadServer::Received(const TCtx& ctx, std::string& pending, const char* data,
+                             std::size_t n) {
+  bool handOver = false;
+  // An over-long line: everything buffered goes, the connection stays.
+  const int overlong = qmtext::SplitReceived(
+      pending, data, n, static_cast<std::size_t>(kMaxLine), [&](const QString& line) {
+        if (DebugOn())
+          QueueDebug(&ctx,
+                     QStringLiteral("TThreadServer.idserverExecute(): RX:") + qmlog::Cut(line));
+        // A full queue makes this reader wait for the interface thread instead of losing the
+        // line: with several busy readers the queue can fill between two drains. It waits for
+        // the next drain to make room; a hand-over of its own for each try kept the interface
+        // thread waking readers that found the queue still full.
+        ctx->LineQueued();
+        const auto chars = static_cast<std::size_t>(line.size());
+        while (!tlRxBuf.TryPush({line, ctx}, kMaxRx, chars, kMaxRxChars)) {
+          PostNewRx();
+          if (!tlRxBuf.WaitForRoom(kMaxRx, kRoomWait, kMaxRxChars)) SyncNewRx();
+        }
+        handOver = true;
+      });
+  for (int i = 0; i < overlong; ++i) PushLog(&ctx, kReadTerminated);
+  if (handOver) PostNewRx();
 }
 
-void TThreadServer::ReaderBody(const TCtx& ctx) {
-  QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverConnect()"));
-  tlNewCtx.Push(ctx);
-  SyncNewCnx();
-
-  std::string pending;
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    while (ctx->StoringFull() && ctx->IsOpen() && !stop_.load())
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const std::size_t n = ctx->Read(buffer.data(), buffer.size());
-    if (n == 0) {
-      QueueLog(&ctx, kReadTerminated);
-      break;
-    }
-    bool handOver = false;
-    // An over-long line: everything buffered goes, the connection stays.
-    const int overlong = qmtext::SplitReceived(
-        pending, buffer.data(), n, static_cast<std::size_t>(kMaxLine), [&](const QString& line) {
-          if (DebugOn())
-            QueueDebug(&ctx,
-                       QStringLiteral("TThreadServer.idserverExecute(): RX:") + qmlog::Cut(line));
-          // A full queue makes this reader wait for the interface thread instead of losing the
-          // line: with several busy readers the queue can fill between two drains. It waits for
-          // the next drain to make room; a hand-over of its own for each try kept the interface
-          // thread waking readers that found the queue still full.
-          ctx->LineQueued();
-          const auto chars = static_cast<std::size_t>(line.size());
-          while (!tlRxBuf.TryPush({line, ctx}, kMaxRx, chars, kMaxRxChars)) {
-            PostNewRx();
-            if (!tlRxBuf.WaitForRoom(kMaxRx, kRoomWait, kMaxRxChars)) SyncNewRx();
-          }
-          handOver = true;
-        });
-    for (int i = 0; i < overlong; ++i) QueueLog(&ctx, kReadTerminated);
-    if (handOver) PostNewRx();
-  }
-
+void TThreadServer::Ended(const TCtx& ctx) {
+  PushLog(&ctx, kReadTerminated);
   ctx->Release();
   --cnxCount_;
+  {
+    std::lock_guard lock(openLock_);
+    open_.erase(ctx);
+  }
   tlLog.With([&](std::vector<QString>&) { logRepeats_.Forget(ctx->Number()); });
-  QueueDebug(&ctx, QStringLiteral("TThreadServer.idserverDisconnect()"));
+  if (DebugOn())
+    tlDebug.Push(QStringLiteral("TThreadServer.idserverDisconnect()") + CtxSuffix(ctx));
   tlDeleteCtx.Push(ctx);
-  SyncDeleteCnx();
+}
+
+// One hand-over per round for what the readers left, so a reader thread serving hundreds of
+// connections does not wait for the interface thread once per closed connection or log line.
+void TThreadServer::RoundDone(bool ended) {
+  if (!readerLogs_.exchange(false) && !ended) return;
+  Sync([this] {
+    for (const QString& text : tlLog.TakeAll()) host_->Log(text);
+    for (const QString& text : tlDebug.TakeAll()) host_->Debug(text);
+    std::vector<TCtx> ended = tlDeleteCtx.TakeAll();
+    if (ended.empty()) return;
+    host_->Debug(QStringLiteral("TThreadServer.SyncDeleteCnx"));
+    // None of a connection's lines comes after its end.
+    DrainRx(true);
+    for (const TCtx& ctx : ended) host_->DeleteConnection(ctx);
+  });
 }
 
 void TThreadServer::SendBuf() {

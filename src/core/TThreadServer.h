@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/LockedQueue.h"
+#include "core/ReadLoop.h"
 #include "core/RepeatFilter.h"
 #include "core/TCnx.h"
-#include "platform/SmallThread.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -17,6 +17,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QThread;
@@ -38,11 +39,11 @@ struct TTxCmd {
   TCtx ctx;
 };
 
-// The TCP transport: a listener on its own thread, one blocking reader thread per connection,
-// and the server thread that writes every queued line within 100 ms (woken when one is queued).
-// Everything it receives is handed over synchronously to the interface thread (the thread that
-// created it).
-class TThreadServer {
+// The TCP transport: a listener on its own thread, reader threads that each read many
+// connections, and the server thread that writes every queued line within 100 ms (woken when one
+// is queued). Everything it receives is handed over to the interface thread (the thread that
+// created it) in the order it arrived.
+class TThreadServer : private TReadLoop::Host {
  public:
   static constexpr int kMaxLine = 48000;
   static constexpr std::size_t kMaxTx = 256;
@@ -53,7 +54,10 @@ class TThreadServer {
   // How long a reader waits for room in a full queue before it hands over and waits for that.
   static constexpr std::chrono::milliseconds kRoomWait{1000};
   static constexpr int kWriteTimeoutMs = 2000;
-  static constexpr int kReaderStack = 256 * 1024;
+  // Two, so that splitting a fleet's downloads into lines keeps up with the interface thread.
+  static constexpr int kReadLoops = 2;
+  // Connections announced to the interface thread in one hand-over when they come at once.
+  static constexpr int kAcceptBatch = 64;
   // A connection whose socket stays full this long (a peer that does not read) is closed.
   static constexpr int kStuckCloseMs = 30000;
   // The interface thread handles received lines for at most this long before its timers and
@@ -79,16 +83,14 @@ class TThreadServer {
   void SetStuckCloseMs(int ms) { stuckCloseMs_ = ms; }
 
  private:
-  struct Reader {
-    TCtx ctx;
-    std::unique_ptr<qmplatform::SmallThread> thread;
-  };
-
   void Execute();
   // Waits until a line is queued, the server stops or the time comes.
   void WaitForLines(std::chrono::steady_clock::time_point until);
   void ListenLoop();
-  void ReaderBody(const TCtx& ctx);
+  // Reader threads.
+  void Received(const TCtx& ctx, std::string& pending, const char* data, std::size_t n) override;
+  void Ended(const TCtx& ctx) override;
+  void RoundDone(bool ended) override;
   void SendBuf();
   // The lines of one connection not yet taken by its socket. Server thread only.
   struct Outgoing {
@@ -103,9 +105,11 @@ class TThreadServer {
   int Flush(Outgoing& out);
   // Lines that left the queue (written or dropped) no longer count against the limit.
   void Sent(const TCnx* cnx, int lines);
-  void ReapReaders(bool all);
 
   void QueueLog(const TCtx* ctx, const QString& text);
+  // Reader threads: queues a log line for the hand-over at the end of their round.
+  void PushLog(const TCtx* ctx, const QString& text);
+  void AddLog(const TCtx* ctx, const QString& text);
   // Per-line debug texts are built only when debug logging is on: at thousands of lines a
   // second the building alone showed in the profile.
   bool DebugOn() const;
@@ -114,7 +118,6 @@ class TThreadServer {
   template <class F>
   void Sync(F&& drain);
   void SyncNewCnx();
-  void SyncDeleteCnx();
   void SyncNewRx();
   // Reader threads: has the interface thread drain the received lines without waiting for it;
   // at most one such drain is on its way.
@@ -154,6 +157,7 @@ class TThreadServer {
   std::unordered_map<const TCnx*, Outgoing> outgoing_;  // the writer thread's own
   std::atomic<int> stuckCloseMs_{kStuckCloseMs};
   TLockedQueue<QString> tlLog;
+  std::atomic<bool> readerLogs_{false};
   TRepeatFilter logRepeats_;  // changed only with tlLog's lock held
   TLockedQueue<QString> tlDebug;
   TLockedQueue<TCtx> tlNewCtx;
@@ -161,6 +165,7 @@ class TThreadServer {
 
   std::unique_ptr<class Listener> listener_;
   std::thread listenThread_;
-  std::mutex readersLock_;
-  std::vector<Reader> readers_;
+  std::vector<std::unique_ptr<TReadLoop>> readLoops_;
+  std::mutex openLock_;
+  std::unordered_set<TCtx> open_;  // with openLock_ held; closed at the stop
 };

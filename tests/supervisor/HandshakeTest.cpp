@@ -3,6 +3,7 @@
 #include "support/SupervisorFixture.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <QDir>
 #include <QFile>
@@ -202,6 +203,44 @@ TEST_F(HandshakeTest, AFirstLineWaitingInTheQueueHoldsTheTimeOut) {
   chatterCtx->LineQueued();  // as if it kept the queue busy with more of the same
   for (int i = 0; i < 31; ++i) sup->UpdateClients();
   EXPECT_TRUE(chatter->WaitClosed(2000));
+}
+
+// Bytes a monitor sent that no reader has taken yet count as spoken too: a reader serving many
+// sockets gets to them late under load. Here the reader holds off (its records "wait for the
+// disk") after the start of the identification or the pong, and the rest stays in the socket.
+TEST_F(HandshakeTest, AnIdentificationNotYetReadHoldsTheTimeOutAndThePings) {
+  auto c = Connect();
+  TCtx ctx;
+  ASSERT_TRUE(WaitFor([&] {
+    TClientListHold hold(sup->Clients());
+    TDTClient* r = sup->Clients().GetClient(sup->Clients().Count() - 1);
+    if (r) ctx = r->ctx;
+    return ctx != nullptr;
+  }));
+  // The reader holds off after the next bytes it reads; what follows them stays unread.
+  auto park = [&](const QByteArray& taken, const QByteArray& left) {
+    ctx->AddStoring(TCnx::kMaxStoring + 1);
+    c->Send(taken);
+    ASSERT_TRUE(WaitFor([&] { return ctx->Unread() == 0; }));
+    QThread::msleep(50);
+    c->Send(left);
+    ASSERT_TRUE(WaitFor([&] { return ctx->Unread() > 0; }));
+  };
+  c->Send("cp");
+  ASSERT_TRUE(WaitFor([&] { return ctx->Unread() == 0; }));
+  park("dt", "&U\n");
+  for (int i = 0; i < 40; ++i) sup->UpdateClients();
+  EXPECT_FALSE(LogHas("127.0.0.1: no response to connection request"));
+  ctx->AddStoring(-(TCnx::kMaxStoring + 1));
+  ASSERT_TRUE(WaitFor([&] { return Record("U") != nullptr; }));
+
+  sup->timerPingTimer();
+  park("po", "ng\n");
+  sup->timerPingTimer();
+  sup->timerPingTimer();
+  EXPECT_FALSE(LogHas("U: missed ping"));
+  ctx->AddStoring(-(TCnx::kMaxStoring + 1));
+  ASSERT_TRUE(WaitFor([&] { return !Record("U")->bPinged; }));
 }
 
 TEST_F(HandshakeTest, PongClearsThePingAndShowsTheSignal) {
