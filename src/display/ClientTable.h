@@ -35,6 +35,8 @@ class TClientTable {
   void Update(TClientList& list, bool bForce, const Settings& settings);
 
   const std::vector<Row>& Rows() const { return rows_; }
+  // The last Update may have changed the rows.
+  bool RowsChanged() const { return rowsChanged_; }
   const QString& CnxText() const { return cnxText_; }
   // Entries in display order; entry i shows in data row i.
   int EntryCount() const { return int(entries_.size()); }
@@ -58,7 +60,9 @@ class TClientTable {
   // The records' entries in display order, sorted again only when a record, its name or (sorted
   // by alarms) its count differs from the last sort: with 2000 monitors the sort every tick
   // took a tenth of the interface thread.
-  void SortRecords(TClientList& list, const QString& sortBy, bool* bForce);
+  // True when it sorted again.
+  bool SortRecords(TClientList& list, const QString& sortBy, bool* bForce);
+  void UpdateCnxText(int n, const Settings& settings);
 
   struct SortKey {
     TDTClient* client;
@@ -73,6 +77,8 @@ class TClientTable {
 
   std::vector<Entry> entries_;
   std::vector<Row> rows_;
+  bool rowsChanged_ = true;
+  int shownScans_ = -1;  // the folder scans the rows were built from
   QString cnxText_;
   TMonitorFolders folders_;
 };

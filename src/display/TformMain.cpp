@@ -611,7 +611,7 @@ void TformMain::UpdateClientTable(bool bForce) {
   settings.dataPath = cfg.DataPath();
   settings.cnxCount = [this] { return sup_->CnxCount(); };
   table_.Update(sup_->Clients(), bForce, settings);
-  if (settings.clientList) ShowClientTable();
+  if (settings.clientList && table_.RowsChanged()) ShowClientTable();
   panelStatCnx_->setText(table_.CnxText());
 }
 
