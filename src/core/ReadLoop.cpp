@@ -20,6 +20,7 @@ void TReadLoop::Add(const TCtx& ctx) {
   asio::post(io_, [this, ctx] {
     Conn& conn = conns_[ctx.get()];
     conn.ctx = ctx;
+    ctx->WatchReader(&roundSince_);
     Arm(conn);
   });
 }
@@ -50,6 +51,7 @@ void TReadLoop::Run() {
     ResumeParked();
     host_->RoundDone(ended_);
     ended_ = false;
+    roundSince_ = 0;
     if (!busy_) std::this_thread::sleep_until(woke + kRest);
   }
 }
@@ -71,6 +73,11 @@ void TReadLoop::Arm(Conn& conn) {
 }
 
 void TReadLoop::OnRead(Conn& conn, std::size_t n) {
+  // The first handler of a round: the round's reads may now wait on the interface thread.
+  if (roundSince_.load(std::memory_order_relaxed) == 0)
+    roundSince_ = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                      std::chrono::steady_clock::now().time_since_epoch())
+                      .count();
   host_->Received(conn.ctx, conn.pending, conn.first.data(), n);
   // A short read took everything there was.
   std::size_t total = n;

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -70,6 +71,9 @@ class TReadLoop {
   asio::io_context io_;
   std::atomic<bool> stop_{false};
   std::atomic<int> assigned_{0};  // added and not yet ended
+  // When the current round began handling reads (steady clock, ns); 0 while the loop waits or
+  // rests.
+  std::atomic<std::int64_t> roundSince_{0};
   // The loop's own.
   std::unordered_map<const TCnx*, Conn> conns_;
   std::vector<Conn*> parked_;

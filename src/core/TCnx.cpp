@@ -87,6 +87,15 @@ int TCnx::Unread() const {
   return n;
 }
 
+bool TCnx::ReaderBehind() const {
+  std::shared_lock lock(socketLock_);
+  const std::atomic<std::int64_t>* roundSince = roundSince_.load();
+  if (released_ || !roundSince) return false;
+  const std::int64_t since = roundSince->load();
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return since != 0 && now - std::chrono::nanoseconds(since) > kReaderLate;
+}
+
 void TCnx::Release() {
   std::unique_lock lock(socketLock_);
   if (released_) return;

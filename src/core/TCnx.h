@@ -6,6 +6,8 @@
 #include <asio/ip/tcp.hpp>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <shared_mutex>
 #include <utility>
@@ -61,13 +63,20 @@ class TCnx {
     --rxWaiting_;
     rxHandled_ = true;
   }
-  bool RxWaiting() const { return rxWaiting_.load() > 0 || Unread() > 0; }
+  bool RxWaiting() const { return rxWaiting_.load() > 0 || ReaderBehind() || Unread() > 0; }
   // Its first line, the identification of a monitor, waits: a peer whose first line was handled
   // and did not identify it gets no more grace, however much more it sends.
   bool FirstLineWaiting() const { return RxWaiting() && !rxHandled_.load(); }
 
   // Bytes received and not yet read from the socket; 0 when it is closed.
   int Unread() const;
+  // The reader of this connection: since when (steady clock, ns) it has been handling what it
+  // read, 0 while it waits for bytes. Set once, by the reader.
+  void WatchReader(const std::atomic<std::int64_t>* roundSince) { roundSince_ = roundSince; }
+  // Its reader has been busy longer than kReaderLate, held up by our own backlog: bytes it has
+  // read for this connection may not have reached the queue yet.
+  static constexpr std::chrono::milliseconds kReaderLate{50};
+  bool ReaderBehind() const;
 
   // Where a record list last found this connection's record, valid while that list has deleted
   // no record since (stamp). Read and written by the list's owner thread only.
@@ -88,6 +97,7 @@ class TCnx {
   bool released_ = false;
   std::atomic<qint64> storing_{0};
   std::atomic<int> rxWaiting_{0};
+  std::atomic<const std::atomic<std::int64_t>*> roundSince_{nullptr};
   std::atomic<bool> rxHandled_{false};
   mutable RecordHint hint_;
 };

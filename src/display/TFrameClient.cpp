@@ -452,7 +452,9 @@ void TFrameClient::FollowSight() {
   const QWidget* area = parentWidget();
   const bool seen = !area || area->rect().intersects(geometry());
   // Enabling repaints the whole window, with the values it took while out of sight.
-  if (seen != updatesEnabled()) setUpdatesEnabled(seen);
+  if (seen == updatesEnabled()) return;
+  setUpdatesEnabled(seen);
+  if (seen && ledbar_) ledbar_->ShowPending();
 }
 
 // Title and LED strip from the top, status strip at the bottom, history in between; a hidden

@@ -29,6 +29,20 @@ int TLedBar::LevelToLed(double level) const {
 }
 
 void TLedBar::SetLevel(double flLeq) {
+  if (!updatesEnabled()) {
+    pending_ = true;
+    pendingLevel_ = flLeq;
+    return;
+  }
+  ShowLevel(flLeq);
+}
+
+void TLedBar::ShowPending() {
+  if (pending_) ShowLevel(pendingLevel_);
+}
+
+void TLedBar::ShowLevel(double flLeq) {
+  pending_ = false;
   // A resize of a hidden bar reaches resizeEvent only when it is shown.
   if (hasLeds_ && laidOutFor_ != size()) LayoutLeds();
   if (!hasLeds_) return;

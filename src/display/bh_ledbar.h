@@ -8,7 +8,8 @@
 
 // A row of 32 LEDs showing a sound level between nMin (left end) and nMax (right end) in dB.
 // The triggers split the row into green, yellow and red zones; nTrig1 0 shows no zones (grey).
-// The owner writes the four fields before each SetLevel; the bar keeps nothing else.
+// The owner writes the four fields before each SetLevel; the bar keeps nothing else but the
+// last level while it is out of sight.
 class TLedBar : public QWidget {
  public:
   static constexpr int kLeds = 32;
@@ -20,7 +21,10 @@ class TLedBar : public QWidget {
   int nTrig1 = 0;
   int nTrig2 = 0;
 
+  // With updates off (the window out of sight) the LEDs follow only at ShowPending: most of a
+  // large fleet's windows lie outside the main area, and their bars are set ten times a second.
   void SetLevel(double flLeq);
+  void ShowPending();
 
   // The LED a level falls on under the current range; below 0 or above 31 when off the bar.
   int LevelToLed(double level) const;
@@ -37,8 +41,11 @@ class TLedBar : public QWidget {
   void LayoutLeds();
   // False when the LED already has that colour.
   bool SetLedColour(int i, bool lit, Zone zone);
+  void ShowLevel(double flLeq);
 
   bool hasLeds_ = false;
+  bool pending_ = false;  // pendingLevel_ not shown yet
+  double pendingLevel_ = 0;
   QSize laidOutFor_;
   std::array<QRect, kLeds> rects_{};
   std::array<QRgb, kLeds> colours_{};

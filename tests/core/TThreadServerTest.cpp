@@ -225,3 +225,28 @@ TEST(TThreadServerPortTest, PortInUseIsLogged) {
 }
 
 }  // namespace
+
+// A connection's reader busy with a round for longer than kReaderLate may hold bytes of it that
+// have not reached the queue: its lines count as waiting then, and not while it waits or has
+// only just begun, nor once the connection is released.
+TEST(TCnxReaderTest, AReaderLateInItsRoundCountsAsLinesWaiting) {
+  using namespace std::chrono;
+  asio::io_context io;
+  TCnx cnx(asio::ip::tcp::socket(io), 1);
+  std::atomic<std::int64_t> roundSince{0};
+  EXPECT_FALSE(cnx.RxWaiting());
+  cnx.WatchReader(&roundSince);
+  const auto ago = [](milliseconds ms) {
+    return duration_cast<nanoseconds>((steady_clock::now() - ms).time_since_epoch()).count();
+  };
+  const struct {
+    std::int64_t since;
+    bool waiting;
+  } cases[] = {{0, false}, {ago(milliseconds(5)), false}, {ago(TCnx::kReaderLate * 3), true}};
+  for (const auto& c : cases) {
+    roundSince = c.since;
+    EXPECT_EQ(cnx.RxWaiting(), c.waiting) << c.since;
+  }
+  cnx.Release();
+  EXPECT_FALSE(cnx.RxWaiting());
+}

@@ -249,7 +249,7 @@ TEST_F(FrameClientTest, AlarmDisplay) {
 }
 
 // A window wholly outside the main area takes its values without repainting; brought into
-// sight it paints again.
+// sight it paints again, with the values it took meanwhile.
 TEST_F(FrameClientTest, OnlyWindowsInsideTheMainAreaRepaint) {
   TFrameClient* f = Open("SIGHT");
   panel.show();  // a hidden window gets its move events when shown
@@ -258,9 +258,16 @@ TEST_F(FrameClientTest, OnlyWindowsInsideTheMainAreaRepaint) {
   EXPECT_FALSE(f->updatesEnabled());
   f->Status("Away");
   EXPECT_EQ(f->lblStatus()->text(), "Away");
+  // The LEDs out of sight wait for the window to come back, and show its last level then.
+  const QRgb dark = f->ledbar()->LedColour(16);
+  f->LedLevel(50, {20, 120, 65, 75});
+  f->LedLevel(70.4, {20, 120, 65, 75});
+  EXPECT_EQ(f->ledbar()->LedColour(16), dark);
   panel.resize(panel.width() + f->width() + 20, panel.height());
   f->FollowSight();
   EXPECT_TRUE(f->updatesEnabled());
+  EXPECT_EQ(f->ledbar()->LedColour(16), qRgb(255, 255, 0));
+  EXPECT_EQ(f->ledbar()->LedColour(17), qRgb(128, 0, 0));
   f->move(0, panel.height() + 1);
   EXPECT_FALSE(f->updatesEnabled());
   f->move(0, panel.height() - 5);
