@@ -3,8 +3,7 @@
 #include "core/IniFile.h"
 #include "core/MonitorFolder.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QSet>
 
 #include <filesystem>
@@ -36,13 +35,19 @@ const QStringList& TMonitorFolders::Folders(const QString& dataPath) {
   scanned_ = now;
   folders_.clear();
   if (!now.exists || dataPath.isEmpty()) return folders_;
-  const QFileInfoList list =
-      QDir(dataPath).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
-  for (const QFileInfo& fi : list) {
-    if (fi.isSymLink() || !qmfolder::IsMonitorFolderName(fi.fileName())) continue;
-    folders_.append(fi.fileName());
+  // The listing gives each entry's type on most file systems, so no folder needs a stat of its
+  // own: in a burst of new monitors the folder is listed again every tick.
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (fs::directory_iterator it(fs::path(QFile::encodeName(dataPath).toStdString()), ec), end;
+       !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_symlink(typeError) || !it->is_directory(typeError)) continue;
+    const QString name = QFile::decodeName(it->path().filename().c_str());
+    if (qmfolder::IsMonitorFolderName(name)) folders_.append(name);
   }
   // Names of folders that have gone are not kept.
+  if (names_.isEmpty()) return folders_;
   QSet<QString> kept;
   for (const QString& folder : folders_)
     kept.insert(qmfolder::TermCfgPath(qmfolder::MonitorFolder(dataPath, folder)));
