@@ -649,16 +649,17 @@ void TformMain::ShowClientTable() {
 void TformMain::ClientSelected(const TCtx& ctx) {
   if (!started_) return;
   TDTClient* selected = nullptr;
+  const IMonitorWindow* kept = nullptr;
   {
     TClientList& list = sup_->Clients();
     TClientListHold hold(list);
     selected = ctx ? list.GetClientFromCtx(ctx) : nullptr;
-    for (int i = 0; i < list.Count(); ++i) {
-      TDTClient* client = list.GetClient(i);
-      if (!client || client == selected) continue;
-      if (auto* frame = dynamic_cast<TFrameClient*>(client->frame)) frame->FrameActivated(false);
-    }
+    if (selected) kept = selected->frame;
   }
+  // Every window is in frames_: each identification selects its window, and a cast per record
+  // for all the others showed in a burst of 2000.
+  for (TFrameClient* frame : frames_)
+    if (frame != kept) frame->FrameActivated(false);
   if (!selected) return;
   const auto& rows = table_.Rows();
   for (int r = 0; r < int(rows.size()) && r < gridClients_->rowCount(); ++r)
