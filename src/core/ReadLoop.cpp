@@ -16,7 +16,6 @@ TReadLoop::~TReadLoop() {
 }
 
 void TReadLoop::Add(const TCtx& ctx) {
-  ++assigned_;
   asio::post(io_, [this, ctx] {
     Conn& conn = conns_[ctx.get()];
     conn.ctx = ctx;
@@ -26,8 +25,11 @@ void TReadLoop::Add(const TCtx& ctx) {
 }
 
 void TReadLoop::Stop() {
-  stop_ = true;
-  asio::post(io_, [] {});
+  // Runs after every Add posted before it, so no connection comes later.
+  asio::post(io_, [this] {
+    stopping_ = true;
+    for (auto& [cnx, conn] : conns_) conn.ctx->Close();
+  });
 }
 
 void TReadLoop::Join() {
@@ -36,7 +38,7 @@ void TReadLoop::Join() {
 
 void TReadLoop::Run() {
   auto work = asio::make_work_guard(io_);
-  while (!(stop_.load() && assigned_.load() == 0)) {
+  while (!(stopping_ && conns_.empty())) {
     // Parked connections are looked at again after a rest even when no socket stirs.
     if (parked_.empty())
       io_.run_one();
@@ -105,7 +107,6 @@ void TReadLoop::End(Conn& conn) {
   conns_.erase(ctx.get());
   host_->Ended(ctx);
   ended_ = true;
-  --assigned_;
 }
 
 void TReadLoop::ResumeParked() {

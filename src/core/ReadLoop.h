@@ -49,7 +49,7 @@ class TReadLoop {
   asio::io_context& Context() { return io_; }
   // Any thread: starts reading ctx.
   void Add(const TCtx& ctx);
-  // Any thread: the loop ends once its connections have; close them first.
+  // Any thread: closes every connection added so far; the loop ends once they have ended.
   void Stop();
   void Join();
 
@@ -69,12 +69,11 @@ class TReadLoop {
 
   Host* host_;
   asio::io_context io_;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> assigned_{0};  // added and not yet ended
   // When the current round began handling reads (steady clock, ns); 0 while the loop waits or
   // rests.
   std::atomic<std::int64_t> roundSince_{0};
   // The loop's own.
+  bool stopping_ = false;
   std::unordered_map<const TCnx*, Conn> conns_;
   std::vector<Conn*> parked_;
   std::vector<char> buffer_;

@@ -101,8 +101,12 @@ bool TThreadServer::DebugOn() const { return debugLog_ && debugLog_->load(); }
 
 void TThreadServer::QueueDebug(const TCtx* ctx, const QString& text) {
   if (!DebugOn()) return;
-  tlDebug.Push(ctx ? text + CtxSuffix(*ctx) : text);
+  PushDebug(ctx, text);
   SyncDebug();
+}
+
+void TThreadServer::PushDebug(const TCtx* ctx, const QString& text) {
+  tlDebug.Push(ctx ? text + CtxSuffix(*ctx) : text);
 }
 
 void TThreadServer::SyncNewCnx() {
@@ -177,15 +181,19 @@ bool TThreadServer::DrainRx(bool all) {
 }
 
 void TThreadServer::SyncLog() {
-  Sync([this] {
-    for (const QString& text : tlLog.TakeAll()) host_->Log(text);
-  });
+  Sync([this] { DrainLog(); });
 }
 
 void TThreadServer::SyncDebug() {
-  Sync([this] {
-    for (const QString& text : tlDebug.TakeAll()) host_->Debug(text);
-  });
+  Sync([this] { DrainDebug(); });
+}
+
+void TThreadServer::DrainLog() {
+  for (const QString& text : tlLog.TakeAll()) host_->Log(text);
+}
+
+void TThreadServer::DrainDebug() {
+  for (const QString& text : tlDebug.TakeAll()) host_->Debug(text);
 }
 
 bool TThreadServer::Send(const TCtx& ctx, const QString& sTx) {
@@ -246,10 +254,6 @@ void TThreadServer::Execute() {
   ShutdownSocket(acceptor.native_handle());
   listenThread_.join();
   acceptor.close(ec);
-  {
-    std::lock_guard lock(openLock_);
-    for (const TCtx& ctx : open_) ctx->Close();
-  }
   for (auto& loop : readLoops_) loop->Stop();
   for (auto& loop : readLoops_) loop->Join();
   readLoops_.clear();
@@ -297,13 +301,7 @@ void TThreadServer::ListenLoop() {
     acceptor.non_blocking(false, ec);
     // Every accepted connection is announced and read, even at the stop, so each gets its end.
     SyncNewCnx();
-    for (auto& [ctx, loop] : batch) {
-      {
-        std::lock_guard lock(openLock_);
-        open_.insert(ctx);
-      }
-      loop->Add(ctx);
-    }
+    for (auto& [ctx, loop] : batch) loop->Add(ctx);
     batch.clear();
   }
 }
@@ -337,13 +335,8 @@ void TThreadServer::Ended(const TCtx& ctx) {
   PushLog(&ctx, kReadTerminated);
   ctx->Release();
   --cnxCount_;
-  {
-    std::lock_guard lock(openLock_);
-    open_.erase(ctx);
-  }
   tlLog.With([&](std::vector<QString>&) { logRepeats_.Forget(ctx->Number()); });
-  if (DebugOn())
-    tlDebug.Push(QStringLiteral("TThreadServer.idserverDisconnect()") + CtxSuffix(ctx));
+  if (DebugOn()) PushDebug(&ctx, QStringLiteral("TThreadServer.idserverDisconnect()"));
   tlDeleteCtx.Push(ctx);
 }
 
@@ -352,8 +345,8 @@ void TThreadServer::Ended(const TCtx& ctx) {
 void TThreadServer::RoundDone(bool ended) {
   if (!readerLogs_.exchange(false) && !ended) return;
   Sync([this] {
-    for (const QString& text : tlLog.TakeAll()) host_->Log(text);
-    for (const QString& text : tlDebug.TakeAll()) host_->Debug(text);
+    DrainLog();
+    DrainDebug();
     std::vector<TCtx> ended = tlDeleteCtx.TakeAll();
     if (ended.empty()) return;
     host_->Debug(QStringLiteral("TThreadServer.SyncDeleteCnx"));

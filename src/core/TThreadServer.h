@@ -17,7 +17,6 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class QThread;
@@ -114,6 +113,8 @@ class TThreadServer : private TReadLoop::Host {
   // second the building alone showed in the profile.
   bool DebugOn() const;
   void QueueDebug(const TCtx* ctx, const QString& text);
+  // Queues a debug text without handing it over; the caller has checked DebugOn().
+  void PushDebug(const TCtx* ctx, const QString& text);
   // Runs a drain on the interface thread and waits for it.
   template <class F>
   void Sync(F&& drain);
@@ -129,6 +130,9 @@ class TThreadServer : private TReadLoop::Host {
   bool DrainRx(bool all);
   void SyncLog();
   void SyncDebug();
+  // Interface thread: hands the queued log or debug texts to the host.
+  void DrainLog();
+  void DrainDebug();
 
   IServerHost* host_;
   const quint16 port_;
@@ -166,6 +170,4 @@ class TThreadServer : private TReadLoop::Host {
   std::unique_ptr<class Listener> listener_;
   std::thread listenThread_;
   std::vector<std::unique_ptr<TReadLoop>> readLoops_;
-  std::mutex openLock_;
-  std::unordered_set<TCtx> open_;  // with openLock_ held; closed at the stop
 };
