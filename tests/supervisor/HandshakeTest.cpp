@@ -217,8 +217,11 @@ TEST_F(HandshakeTest, AnIdentificationNotYetReadHoldsTheTimeOutAndThePings) {
     if (r) ctx = r->ctx;
     return ctx != nullptr;
   }));
-  // The reader holds off after the next bytes it reads; what follows them stays unread.
+  // The reader holds off after the next bytes it reads; what follows them stays unread. It
+  // first gets time to finish the round of its last read: re-armed with the records already
+  // waiting, it would park the connection before taking anything.
   auto park = [&](const QByteArray& taken, const QByteArray& left) {
+    QThread::msleep(50);
     ctx->AddStoring(TCnx::kMaxStoring + 1);
     c->Send(taken);
     ASSERT_TRUE(WaitFor([&] { return ctx->Unread() == 0; }));
